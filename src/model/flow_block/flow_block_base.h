@@ -1,0 +1,79 @@
+#pragma once
+// What every flow block shares: its children, basic nodes, inherited signals and triggers.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/common/ident.h"
+#include "model/flow_block/node_wrap.h"
+#include "model/hw_component/common/assign_meta.h"
+#include "model/nodes/ncp_node.h"
+
+namespace velmora {
+
+class ModelArena;
+
+struct FlowBlockBase {
+    std::vector<FlowBlockIdent> sub_blocks_i;
+    std::vector<uint64_t> sub_block_order;
+    std::vector<FlowBlockIdent> con_blocks_i;
+    std::vector<uint64_t> con_block_order;
+    std::vector<NcpIdent> basic_nodes_i;
+    std::vector<uint64_t> basic_node_order;
+    std::vector<NcpIdent> created_nodes;
+    std::vector<HcpIdent> hold_signals;
+    std::vector<HcpIdent> reset_signals;
+    std::vector<HcpIdent> start_signals;
+    std::vector<HcpIdent> mrst_signals;
+    std::vector<HcpIdent> clk_signals;
+    NodeTriggers triggers;
+    FlowBlockIdent ident;
+    uint64_t insertion_counter = 0;
+
+    static FlowBlockBase make(FlowBlockType type, FlowBlockJoinPolicy policy, std::string_view name,
+                              bool chain_master);
+
+    void push_basic_node(const NcpIdent& node);
+    void push_sub_block(const FlowBlockIdent& block);
+    void push_con_block(const FlowBlockIdent& block);
+
+    /// Children inherit signals, are built first, then the block's own trigger nodes are made and
+    /// its basic nodes receive external triggers, clock sources and pending pre-conditions.
+    void build_common_hw(ModelArena& arena);
+    /// Basic nodes and BasicNodeFlow children in insertion order, merged per destination.
+    std::vector<AssignMeta> gen_unified_asm_meta_flat(ModelArena& arena) const;
+    /// (BasicNodeFlow children, SubFlow children), each in order.
+    std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> scan_sub_blocks_by_policy()
+        const;
+};
+
+class FlowBlock {
+public:
+    virtual ~FlowBlock() = default;
+
+    virtual FlowBlockBase& get_base_mut() = 0;
+    virtual const FlowBlockBase& get_base() const = 0;
+    void set_arena_handle(ArenaHandle h) { get_base_mut().ident.ident_base.arena_handle = h; }
+    const FlowBlockIdent& get_ident() const { return get_base().ident; }
+    uint64_t get_global_id() const { return get_ident().global_id(); }
+    std::string_view get_global_name() const { return get_ident().ident_base.abs_view(); }
+    std::string_view get_rel_name() const { return get_ident().ident_base.rel_view(); }
+
+    virtual void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) = 0;
+    virtual void add_sub_flow_block(const FlowBlockIdent& block) = 0;
+    virtual void add_con_flow_block(const FlowBlockIdent& block);
+    virtual std::optional<HcpIdent> get_loop_id_expr_i() const;
+    virtual const NodeWrap& summarize_as_block() const = 0;
+    virtual NcpIdent summarize_as_node() const;
+    /// Structural error in the user's flow description, if any.
+    virtual std::optional<std::string> check_prefinalize() const { return std::nullopt; }
+    virtual void build_hw_component(ModelArena& arena) = 0;
+    void build_hw_master_base(ModelArena& arena) {
+        get_base_mut().build_common_hw(arena);
+        build_hw_component(arena);
+    }
+    virtual void build_hw_master(ModelArena& arena) { build_hw_master_base(arena); }
+};
+
+}  // namespace velmora

@@ -1,0 +1,24 @@
+#pragma once
+// The record a flow block carries for one assignment until it is placed in its destination's pool.
+#include <optional>
+
+#include "model/common/ident.h"
+
+namespace velmora {
+
+class ModelArena;
+
+struct AssignMeta {
+    HcpIdent des;
+    std::optional<HcpIdent> pending_pre_cond;
+    std::optional<UpdateEventIdent> first_ue;
+    std::optional<UpdateEventIdent> cur_ue;
+    bool flag = false;
+
+    /// Wraps the current event in `cond` (after checking the clock invariant).
+    void add_specific_pre_condition(const HcpIdent& cond, ModelArena& arena);
+    /// Wraps the current event in the pending pre-condition, if any, and clears it.
+    void apply_pending_pre_cond(ModelArena& arena);
+};
+
+}  // namespace velmora

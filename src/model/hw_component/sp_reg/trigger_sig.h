@@ -1,0 +1,31 @@
+#pragma once
+// The control signals that drive one control register; every signal is one bit wide.
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/common/ident.h"
+
+namespace velmora {
+
+class ModelArena;
+
+struct TriggerSig {
+    std::optional<HcpIdent> hold_sig_i;
+    std::optional<HcpIdent> int_reset_sig_i;
+    std::optional<HcpIdent> int_start_sig_i;
+    std::optional<HcpIdent> mrst_sig_i;
+    std::optional<HcpIdent> clk_sig_i;
+    /// (activation, optional condition), in push order.
+    std::vector<std::pair<HcpIdent, std::optional<HcpIdent>>> depend_sigs_i;
+
+    void push_depend_node(HcpIdent signal, std::optional<HcpIdent> condition) {
+        depend_sigs_i.emplace_back(std::move(signal), std::move(condition));
+    }
+    /// Every present signal must be 1 bit wide; the owner (out of the arena) uses `owner_width`.
+    void integrity_check(std::string_view owner_name, const ModelArena& arena,
+                         const HcpIdent& owner_i, int32_t owner_width) const;
+};
+
+}  // namespace velmora

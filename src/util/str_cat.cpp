@@ -1,0 +1,26 @@
+#include "util/str_cat.h"
+
+namespace velmora {
+
+std::string replace_all(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty()) return text;
+    size_t pos = 0;
+    while ((pos = text.find(from, pos)) != std::string::npos) {
+        text.replace(pos, from.size(), to);
+        pos += to.size();
+    }
+    return text;
+}
+
+std::string to_hex(uint64_t v) {
+    static const char* digits = "0123456789abcdef";
+    if (v == 0) return "0";
+    std::string out;
+    while (v) {
+        out.insert(out.begin(), digits[v & 0xF]);
+        v >>= 4;
+    }
+    return out;
+}
+
+}  // namespace velmora

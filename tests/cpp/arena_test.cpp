@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "common/arena.h"
+#include "model/common/ident.h"
+
+namespace velmora {
+namespace {
+
+struct Item {
+    int value = 0;
+    ArenaHandle handle;
+    void set_arena_handle(ArenaHandle h) { handle = h; }
+};
+
+TEST(ArenaGroup, InsertIssuesSequentialIndexesWithGenerationZero) {
+    ArenaGroup<Item> g;
+    for (int i = 0; i < 5; ++i) {
+        ArenaHandle h = g.insert(Item{i * 10});
+        EXPECT_EQ(h.index, static_cast<uint64_t>(i));
+        EXPECT_EQ(h.generation, 0u);
+        EXPECT_EQ(g.get(h).handle, h);
+    }
+}
+
+TEST(ArenaGroup, HandleChecksReportIndexThenGeneration) {
+    ArenaGroup<Item> g;
+    g.insert(Item{1});
+    try {
+        g.get(ArenaHandle{1, 0});
+        FAIL();
+    } catch (const InternalError& e) {
+        EXPECT_STREQ(e.what(), "ArenaHandle index out of range");
+    }
+    try {
+        g.get(ArenaHandle{0, 7});
+        FAIL();
+    } catch (const InternalError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("ArenaHandle generation mismatch", 0), 0u);
+        EXPECT_NE(std::string(e.what()).find("slot generation 0, handle generation 7"),
+                  std::string::npos);
+    }
+    EXPECT_THROW(g.take(ArenaHandle::unset()), InternalError);
+    EXPECT_THROW(g.replace_back(ArenaHandle{1, 0}, Item{}), InternalError);
+}
+
+TEST(ArenaGroup, TakeLeavesPlaceholderAndReplaceBackRestores) {
+    ArenaGroup<Item> g;
+    ArenaHandle h = g.insert(Item{42});
+    Item taken = g.take(h);
+    EXPECT_EQ(taken.value, 42);
+    EXPECT_EQ(g.get(h).value, 0);
+    EXPECT_TRUE(g.get(h).handle.is_unset());
+    g.replace_back(h, std::move(taken));
+    EXPECT_EQ(g.get(h).value, 42);
+    EXPECT_EQ(g.get(h).handle, h);
+}
+
+TEST(ArenaGroup, TakeGuardPutsBackOnException) {
+    ArenaGroup<Item> g;
+    ArenaHandle h = g.insert(Item{5});
+    try {
+        TakeGuard<Item> guard(g, h);
+        guard->value = 6;
+        panic("boom");
+    } catch (const InternalError&) {
+    }
+    EXPECT_EQ(g.get(h).value, 6);
+}
+
+TEST(ArenaGroup, FirstHandleStaysValidAfterManyInserts) {
+    ArenaGroup<Item> g;
+    ArenaHandle first = g.insert(Item{-1});
+    const Item* first_addr = &g.get(first);
+    for (int i = 0; i < 100000; ++i) g.insert(Item{i});
+    EXPECT_EQ(g.get(first).value, -1);
+    EXPECT_EQ(&g.get(first), first_addr);  // slots never move
+}
+
+}  // namespace
+}  // namespace velmora
