@@ -26,7 +26,9 @@ FileWriter::FileWriter(FileWriter&& other) noexcept
       pending_(std::move(other.pending_)),
       error_(std::move(other.error_)) {}
 
-FileWriter::~FileWriter() { (void)close(); }
+FileWriter::~FileWriter() {
+    (void)close();
+}
 
 void FileWriter::note_error() {
     if (!error_) error_ = std::strerror(errno);

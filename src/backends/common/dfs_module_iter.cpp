@@ -8,7 +8,8 @@ std::optional<ModuleIdent> DfsModuleIter::next_module() {
     if (stack_.empty()) return std::nullopt;
     ModuleIdent m = stack_.back();
     stack_.pop_back();
-    std::vector<ModuleIdent> subs = arena_.with_module(m, [](Module& mod) { return mod.sub_modules; });
+    std::vector<ModuleIdent> subs =
+        arena_.with_module(m, [](Module& mod) { return mod.sub_modules; });
     stack_.insert(stack_.end(), subs.rbegin(), subs.rend());
     return m;
 }

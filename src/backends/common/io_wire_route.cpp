@@ -7,7 +7,7 @@ namespace {
 
 // Keeps `module` on top of the trace stack while components are created for it.
 class TracedModuleScope {
-public:
+  public:
     TracedModuleScope(ModelArena& arena, const ModuleIdent& module) : arena_(arena) {
         arena_.push_module(module, ModuleInitStage::CompInit);
     }
@@ -15,7 +15,7 @@ public:
     TracedModuleScope(const TracedModuleScope&) = delete;
     TracedModuleScope& operator=(const TracedModuleScope&) = delete;
 
-private:
+  private:
     ModelArena& arena_;
 };
 
@@ -45,7 +45,8 @@ HcpIdent make_routed_io_wire(ModelArena& arena, const ModuleIdent& module, std::
         id = arena.make_io_wire(false, name, is_input, width, agent, event_src);
     }
     if (!is_input) {
-        arena.with_hcp(id, [&](HcpBase& c) { static_cast<IoWire&>(c).actual_src_signal_i = actual; });
+        arena.with_hcp(id,
+                       [&](HcpBase& c) { static_cast<IoWire&>(c).actual_src_signal_i = actual; });
     }
     return id;
 }

@@ -6,8 +6,9 @@
 namespace velmora {
 
 bool same_module(const ModuleIdent& a, const ModuleIdent& b) {
-    return a.global_id() == b.global_id() && a.ident_base.abs_name.same_text(b.ident_base.abs_name) &&
-           a.handle() == b.handle() && a.depth_level == b.depth_level;
+    return a.global_id() == b.global_id() &&
+           a.ident_base.abs_name.same_text(b.ident_base.abs_name) && a.handle() == b.handle() &&
+           a.depth_level == b.depth_level;
 }
 
 ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleIdent& m) {

@@ -20,8 +20,8 @@ HcpIdent route_input(ModelArena& arena, const HcpIdent& x, const ModulePath& pat
     std::optional<HcpIdent> above;
     std::optional<HcpIdent> top_wire;
     for (size_t i = path.size(); i-- > 0;) {
-        HcpIdent wire = make_routed_io_wire(arena, path[i], "IO_IN_anon", true, width, above,
-                                            std::nullopt);
+        HcpIdent wire =
+            make_routed_io_wire(arena, path[i], "IO_IN_anon", true, width, above, std::nullopt);
         if (!top_wire) top_wire = wire;
         above = wire;
     }

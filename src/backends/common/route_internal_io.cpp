@@ -37,9 +37,8 @@ std::vector<HcpIdent> gather_module_deps(ModelArena& arena, const ModuleIdent& m
     HcpIdentSet deps;
     for (const HcpIdent& id : module_components(arena, m)) gather_hcp_deps(arena, id, deps);
     std::vector<HcpIdent> sorted(deps.begin(), deps.end());
-    std::sort(sorted.begin(), sorted.end(), [](const HcpIdent& a, const HcpIdent& b) {
-        return a.global_id() < b.global_id();
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const HcpIdent& a, const HcpIdent& b) { return a.global_id() < b.global_id(); });
     return sorted;
 }
 

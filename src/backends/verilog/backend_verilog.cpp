@@ -11,7 +11,9 @@
 namespace velmora {
 namespace {
 
-void progress(std::string_view line) { std::cout << line << std::flush; }
+void progress(std::string_view line) {
+    std::cout << line << std::flush;
+}
 
 }  // namespace
 

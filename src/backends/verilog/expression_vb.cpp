@@ -27,8 +27,8 @@ std::string ExpressionVb::gen_rhs_vb(ModelArena& arena) const {
             return cat(logic_op_to_verilog(expr_.op), a);
         case LogicOp::RelationSlt:
         case LogicOp::RelationSgt:
-            return cat("$signed(", a, ") ", logic_op_to_verilog(expr_.op), " $signed(",
-                       operand_b(), ")");
+            return cat("$signed(", a, ") ", logic_op_to_verilog(expr_.op), " $signed(", operand_b(),
+                       ")");
         case LogicOp::SliceBit:
         case LogicOp::Assign:
             return a;

@@ -13,7 +13,7 @@ class FileWriter;
 class ModelArena;
 
 class HcpBaseVb {
-public:
+  public:
     explicit HcpBaseVb(const HcpBase& hcp) : hcp_(hcp) {}
     HcpBaseVb(const HcpBaseVb&) = delete;
     HcpBaseVb& operator=(const HcpBaseVb&) = delete;
@@ -35,9 +35,11 @@ public:
 
     const HcpBase& hcp() const { return hcp_; }
     /// This component as the current one of operand formatting.
-    CurrentHcpVb current() const { return CurrentHcpVb{hcp_.ident, gen_var_name_vb(), hcp_.bit_width}; }
+    CurrentHcpVb current() const {
+        return CurrentHcpVb{hcp_.ident, gen_var_name_vb(), hcp_.bit_width};
+    }
 
-protected:
+  protected:
     const HcpBase& hcp_;
 };
 

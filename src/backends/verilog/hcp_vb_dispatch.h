@@ -11,14 +11,30 @@
 
 namespace velmora {
 
-inline PoolRegVb make_hcp_vb(const Reg& c) { return PoolRegVb(c); }
-inline PoolRegVb make_hcp_vb(const Wire& c) { return PoolRegVb(c); }
-inline PoolRegVb make_hcp_vb(const ControlRegBase& c) { return PoolRegVb(c); }
-inline ValVb make_hcp_vb(const Val& c) { return ValVb(c); }
-inline IoWireVb make_hcp_vb(const IoWire& c) { return IoWireVb(c); }
-inline MemBlkVb make_hcp_vb(const MemBlk& c) { return MemBlkVb(c); }
-inline MemEleVb make_hcp_vb(const MemEle& c) { return MemEleVb(c); }
-inline ExpressionVb make_hcp_vb(const Expression& c) { return ExpressionVb(c); }
+inline PoolRegVb make_hcp_vb(const Reg& c) {
+    return PoolRegVb(c);
+}
+inline PoolRegVb make_hcp_vb(const Wire& c) {
+    return PoolRegVb(c);
+}
+inline PoolRegVb make_hcp_vb(const ControlRegBase& c) {
+    return PoolRegVb(c);
+}
+inline ValVb make_hcp_vb(const Val& c) {
+    return ValVb(c);
+}
+inline IoWireVb make_hcp_vb(const IoWire& c) {
+    return IoWireVb(c);
+}
+inline MemBlkVb make_hcp_vb(const MemBlk& c) {
+    return MemBlkVb(c);
+}
+inline MemEleVb make_hcp_vb(const MemEle& c) {
+    return MemEleVb(c);
+}
+inline ExpressionVb make_hcp_vb(const Expression& c) {
+    return ExpressionVb(c);
+}
 
 /// Takes the component out of its slot, calls f with its Verilog form, puts it back (on every
 /// path). f must return a value, not a reference into the form.

@@ -15,8 +15,8 @@ void transpile_inner(const UpdateEventIdent& ue, const std::vector<std::string>&
 
 }  // namespace
 
-void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
-                          ModelArena& arena, const CurrentHcpVb& des, FileWriter& writer) const {
+void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+                          const CurrentHcpVb& des, FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string des_slice = slice_text_vb(des.width, ue_.des_slice);
     std::string src = fmt_operand(ue_.src, ue_.src_slice, arena, des);
@@ -43,8 +43,8 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, 
     }
 }
 
-void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent,
-                           ModelArena& arena, const CurrentHcpVb& des, FileWriter& writer) const {
+void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+                           const CurrentHcpVb& des, FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string case_pad(static_cast<size_t>(indent + 4), ' ');
     writer.write(cat(pad, "case (", fmt_operand(ue_.selector, std::nullopt, arena, des), ")\n"));

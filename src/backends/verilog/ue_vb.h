@@ -14,62 +14,69 @@ namespace velmora {
 class FileWriter;
 
 class VerilogUpdateEvent {
-public:
+  public:
     VerilogUpdateEvent() = default;
     VerilogUpdateEvent(const VerilogUpdateEvent&) = delete;
     VerilogUpdateEvent& operator=(const VerilogUpdateEvent&) = delete;
     virtual ~VerilogUpdateEvent() = default;
 
     /// Writes the statements of this event into `des`, `indent` blanks deep.
-    virtual void transpile(const std::vector<std::string>& templates, int indent,
-                           ModelArena& arena, const CurrentHcpVb& des,
-                           FileWriter& writer) const = 0;
+    virtual void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+                           const CurrentHcpVb& des, FileWriter& writer) const = 0;
 };
 
 class UeBasicVb : public VerilogUpdateEvent {
-public:
+  public:
     explicit UeBasicVb(const UeBasic& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-private:
+  private:
     const UeBasic& ue_;
 };
 
 class UeCondVb : public VerilogUpdateEvent {
-public:
+  public:
     explicit UeCondVb(const UeCond& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-private:
+  private:
     const UeCond& ue_;
 };
 
 class UeSwitchVb : public VerilogUpdateEvent {
-public:
+  public:
     explicit UeSwitchVb(const UeSwitch& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-private:
+  private:
     const UeSwitch& ue_;
 };
 
 class UeGrpVb : public VerilogUpdateEvent {
-public:
+  public:
     explicit UeGrpVb(const UeGrp& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-private:
+  private:
     const UeGrp& ue_;
 };
 
-inline UeBasicVb make_ue_vb(const UeBasic& ue) { return UeBasicVb(ue); }
-inline UeCondVb make_ue_vb(const UeCond& ue) { return UeCondVb(ue); }
-inline UeSwitchVb make_ue_vb(const UeSwitch& ue) { return UeSwitchVb(ue); }
-inline UeGrpVb make_ue_vb(const UeGrp& ue) { return UeGrpVb(ue); }
+inline UeBasicVb make_ue_vb(const UeBasic& ue) {
+    return UeBasicVb(ue);
+}
+inline UeCondVb make_ue_vb(const UeCond& ue) {
+    return UeCondVb(ue);
+}
+inline UeSwitchVb make_ue_vb(const UeSwitch& ue) {
+    return UeSwitchVb(ue);
+}
+inline UeGrpVb make_ue_vb(const UeGrp& ue) {
+    return UeGrpVb(ue);
+}
 
 /// Takes the event out of its slot, calls f with its Verilog form, puts it back.
 template <class F>

@@ -46,31 +46,54 @@ std::string sensitivity_list(ClockMode mode, const std::optional<std::string>& c
 
 std::string_view logic_op_to_verilog(LogicOp op) {
     switch (op) {
-        case LogicOp::BitwiseAnd: return "&";
-        case LogicOp::BitwiseOr: return "|";
-        case LogicOp::BitwiseXor: return "^";
-        case LogicOp::BitwiseInvr: return "~";
-        case LogicOp::BitwiseShl: return "<<";
-        case LogicOp::BitwiseShr: return ">>";
-        case LogicOp::LogicalAnd: return "&&";
-        case LogicOp::LogicalOr: return "||";
-        case LogicOp::LogicalNot: return "!";
-        case LogicOp::RelationEq: return "==";
-        case LogicOp::RelationNeq: return "!=";
-        case LogicOp::RelationLe: return "<";
-        case LogicOp::RelationLeq: return "<=";
-        case LogicOp::RelationGe: return ">";
-        case LogicOp::RelationGeq: return ">=";
-        case LogicOp::RelationSlt: return "<";
-        case LogicOp::RelationSgt: return ">";
-        case LogicOp::ArithPlus: return "+";
-        case LogicOp::ArithMinus: return "-";
-        case LogicOp::ArithMul: return "*";
-        case LogicOp::ArithDiv: return "/";
-        case LogicOp::ArithDivr: return "%";
+        case LogicOp::BitwiseAnd:
+            return "&";
+        case LogicOp::BitwiseOr:
+            return "|";
+        case LogicOp::BitwiseXor:
+            return "^";
+        case LogicOp::BitwiseInvr:
+            return "~";
+        case LogicOp::BitwiseShl:
+            return "<<";
+        case LogicOp::BitwiseShr:
+            return ">>";
+        case LogicOp::LogicalAnd:
+            return "&&";
+        case LogicOp::LogicalOr:
+            return "||";
+        case LogicOp::LogicalNot:
+            return "!";
+        case LogicOp::RelationEq:
+            return "==";
+        case LogicOp::RelationNeq:
+            return "!=";
+        case LogicOp::RelationLe:
+            return "<";
+        case LogicOp::RelationLeq:
+            return "<=";
+        case LogicOp::RelationGe:
+            return ">";
+        case LogicOp::RelationGeq:
+            return ">=";
+        case LogicOp::RelationSlt:
+            return "<";
+        case LogicOp::RelationSgt:
+            return ">";
+        case LogicOp::ArithPlus:
+            return "+";
+        case LogicOp::ArithMinus:
+            return "-";
+        case LogicOp::ArithMul:
+            return "*";
+        case LogicOp::ArithDiv:
+            return "/";
+        case LogicOp::ArithDivr:
+            return "%";
         case LogicOp::ExtendBit:
-            panic("logic_op_to_verilog: ExtendBit has no direct Verilog operator; not yet "
-                  "implemented");
+            panic(
+                "logic_op_to_verilog: ExtendBit has no direct Verilog operator; not yet "
+                "implemented");
         case LogicOp::SliceBit:
             panic("logic_op_to_verilog: SliceBit has no operator token; handle as wire-through");
         case LogicOp::Assign:

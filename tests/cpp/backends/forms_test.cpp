@@ -9,7 +9,7 @@ namespace velmora::testing {
 namespace {
 
 class FormsTest : public BackendFixture {
-protected:
+  protected:
     ModuleIdent m;
     void SetUp() override {
         m = module("m");
@@ -142,15 +142,12 @@ TEST_F(FormsTest, CondEventChainsElseIfAndElseOnTheEndLine) {
     UpdateEventIdent e1 = basic(r, b, ClockMode::PosEdge, clk);
     UpdateEventIdent e2 = basic(r, a, ClockMode::PosEdge, clk, Slice{0, 4}, Slice{4, 8});
     push_pool(r, cond_event({{c0, e0}, {c1, e1}, {std::nullopt, e2}}, ClockMode::PosEdge, clk));
-    EXPECT_EQ(procedure_of(r), "always @(posedge " + N(clk) + ") begin\n" +
-                                   "    if (" + N(c0) + ") begin\n" +
-                                   "        " + N(r) + "[7:0] <= " + N(a) + "[7:0];\n" +
-                                   "    end else if (" + N(c1) + ") begin\n" +
+    EXPECT_EQ(procedure_of(r), "always @(posedge " + N(clk) + ") begin\n" + "    if (" + N(c0) +
+                                   ") begin\n" + "        " + N(r) + "[7:0] <= " + N(a) +
+                                   "[7:0];\n" + "    end else if (" + N(c1) + ") begin\n" +
                                    "        " + N(r) + "[7:0] <= " + N(b) + "[7:0];\n" +
-                                   "    end else begin\n" +
-                                   "        " + N(r) + "[3:0] <= " + N(a) + "[7:4];\n" +
-                                   "    end\n" +
-                                   "end\n");
+                                   "    end else begin\n" + "        " + N(r) + "[3:0] <= " + N(a) +
+                                   "[7:4];\n" + "    end\n" + "end\n");
 }
 
 TEST_F(FormsTest, CondEventWithoutFirstConditionOpensABareBlock) {
@@ -216,26 +213,28 @@ TEST_F(FormsTest, ExpressionRightHandSides) {
     HcpIdent b = arena.make_wire(true, "b", 8);
     HcpIdent bit = arena.make_wire(true, "bit", 1);
     auto rhs = [&](const HcpIdent& e) { return procedure_of(e); };
-    HcpIdent add = arena.make_expression(true, "add", LogicOp::ArithPlus, a, b, std::nullopt,
-                                         Slice{0, 8});
+    HcpIdent add =
+        arena.make_expression(true, "add", LogicOp::ArithPlus, a, b, std::nullopt, Slice{0, 8});
     EXPECT_EQ(rhs(add), "assign " + N(add) + " = " + N(a) + " + " + N(b) + "[7:0];\n");
-    HcpIdent slt = arena.make_expression(true, "slt", LogicOp::RelationSlt, a, b, Slice{0, 8},
-                                         Slice{0, 8});
-    EXPECT_EQ(rhs(slt), "assign " + N(slt) + " = $signed(" + N(a) + "[7:0]) < $signed(" + N(b) +
-                            "[7:0]);\n");
-    HcpIdent sgt = arena.make_expression(true, "sgt", LogicOp::RelationSgt, a, b, std::nullopt,
-                                         std::nullopt);
-    EXPECT_EQ(rhs(sgt),
-              "assign " + N(sgt) + " = $signed(" + N(a) + ") > $signed(" + N(b) + ");\n");
+    HcpIdent slt =
+        arena.make_expression(true, "slt", LogicOp::RelationSlt, a, b, Slice{0, 8}, Slice{0, 8});
+    EXPECT_EQ(rhs(slt),
+              "assign " + N(slt) + " = $signed(" + N(a) + "[7:0]) < $signed(" + N(b) + "[7:0]);\n");
+    HcpIdent sgt =
+        arena.make_expression(true, "sgt", LogicOp::RelationSgt, a, b, std::nullopt, std::nullopt);
+    EXPECT_EQ(rhs(sgt), "assign " + N(sgt) + " = $signed(" + N(a) + ") > $signed(" + N(b) + ");\n");
     HcpIdent inv = arena.make_expression_single(true, "inv", LogicOp::BitwiseInvr, a, Slice{0, 8});
     EXPECT_EQ(rhs(inv), "assign " + N(inv) + " = ~" + N(a) + "[7:0];\n");
-    HcpIdent lnot = arena.make_expression_single(true, "lnot", LogicOp::LogicalNot, bit, std::nullopt);
+    HcpIdent lnot =
+        arena.make_expression_single(true, "lnot", LogicOp::LogicalNot, bit, std::nullopt);
     EXPECT_EQ(rhs(lnot), "assign " + N(lnot) + " = !" + N(bit) + ";\n");
     HcpIdent sl = arena.make_expression_single(true, "sl", LogicOp::SliceBit, a, Slice{3, 4});
     EXPECT_EQ(rhs(sl), "assign " + N(sl) + " = " + N(a) + "[3:3];\n");
-    HcpIdent ext = arena.make_expression_constant(true, "ext", LogicOp::ExtendBit, a, 12, Slice{0, 8});
+    HcpIdent ext =
+        arena.make_expression_constant(true, "ext", LogicOp::ExtendBit, a, 12, Slice{0, 8});
     EXPECT_EQ(rhs(ext), "assign " + N(ext) + " = {{4{1'b0}}, " + N(a) + "[7:0]};\n");
-    HcpIdent same = arena.make_expression_constant(true, "same", LogicOp::ExtendBit, a, 8, Slice{0, 8});
+    HcpIdent same =
+        arena.make_expression_constant(true, "same", LogicOp::ExtendBit, a, 8, Slice{0, 8});
     EXPECT_EQ(rhs(same), "assign " + N(same) + " = " + N(a) + "[7:0];\n");
     EXPECT_EQ(declaration_of(ext), "wire [11:0]  " + N(ext) + ";");
 }
@@ -300,17 +299,21 @@ TEST_F(FormsTest, IoWireForms) {
     EXPECT_EQ(procedure_of(out),
               "always @(*) begin\n    " + N(out) + "[7:0] <= " + N(src) + "[7:0];\nend\n");
     EXPECT_EQ(render([&](FileWriter& w) {
-                  take_io_wire_vb(arena, out, [&](const IoWireVb& vb) { vb.gen_parent_net_line_vb(w); });
+                  take_io_wire_vb(arena, out,
+                                  [&](const IoWireVb& vb) { vb.gen_parent_net_line_vb(w); });
               }),
               "wire [7:0] " + N(out) + ";");
-    EXPECT_EQ(take_io_wire_vb(arena, in, [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); }),
+    EXPECT_EQ(take_io_wire_vb(arena, in,
+                              [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); }),
               N(src) + "[7:0]");
     EXPECT_EQ(panic_message([&] {
-                  take_io_wire_vb(arena, out, [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
+                  take_io_wire_vb(arena, out,
+                                  [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
               }),
               "gen_agent_input_vb called on output IoWire");
     EXPECT_EQ(panic_message([&] {
-                  take_io_wire_vb(arena, bit_in, [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
+                  take_io_wire_vb(arena, bit_in,
+                                  [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
               }),
               "IoWire: agent_src_signal_i is None");
 }
@@ -334,7 +337,8 @@ TEST_F(FormsTest, RefusalsOfTheDispatchAndOfDefaultSlots) {
     HcpIdent r = arena.make_reg(true, "r2", 1);
     EXPECT_EQ(panic_message([&] {
                   render([&](FileWriter& w) {
-                      take_hcp_vb(arena, r, [&](const HcpBaseVb& vb) { vb.gen_io_line_vb(0, arena, w); });
+                      take_hcp_vb(arena, r,
+                                  [&](const HcpBaseVb& vb) { vb.gen_io_line_vb(0, arena, w); });
                   });
               }),
               "gen_io_line_vb not implemented for this HCP type");

@@ -16,7 +16,7 @@ const std::string kPhase4 = "    // ---- Phase 4 : sub-module instantiations ---
 const std::string kPhase5 = "    // ---- Phase 5 : endmodule ----\n\nendmodule\n\n";
 
 class ModuleLayoutTest : public BackendFixture {
-protected:
+  protected:
     std::string block_of(const ModuleIdent& m) {
         return render([&](FileWriter& w) { gen_module_blk_vb(arena.get_module(m), arena, w); });
     }
@@ -43,8 +43,8 @@ TEST_F(ModuleLayoutTest, OnlyRegistersGiveOnlyTheRegHeadingAndUserComesAfterSyst
     });
     EXPECT_EQ(block_of(m), kBanner + "// Phase 1 : module header & IO ports\nmodule " + N(m) +
                                "(\n);\n\n" + kPhase2 + "    // ---- REG declarations ----\n" +
-                               "reg  [1:0]  " + N(sys_r) + ";\nreg  [1:0]  " + N(user_r) +
-                               ";\n\n" + kPhase25 + kPhase3 + kPhase4 + kPhase5);
+                               "reg  [1:0]  " + N(sys_r) + ";\nreg  [1:0]  " + N(user_r) + ";\n\n" +
+                               kPhase25 + kPhase3 + kPhase4 + kPhase5);
 }
 
 TEST_F(ModuleLayoutTest, OnePortModuleAndPortlessSubModule) {
@@ -59,8 +59,7 @@ TEST_F(ModuleLayoutTest, OnePortModuleAndPortlessSubModule) {
     EXPECT_NE(text.find("module " + N(top) + "(\n    input wire [3:0] x\n);\n\n"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find(kPhase4 + N(sub) + "  " + N(sub) + " (\n);\n" + kPhase5),
-              std::string::npos)
+    EXPECT_NE(text.find(kPhase4 + N(sub) + "  " + N(sub) + " (\n);\n" + kPhase5), std::string::npos)
         << text;
 }
 
@@ -88,8 +87,7 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
                                     std::nullopt);
         nt = arena.make_expression_single(true, "nt", LogicOp::LogicalNot, slt, std::nullopt);
         sl = arena.make_expression_single(true, "sl", LogicOp::SliceBit, din, Slice{3, 4});
-        ext = arena.make_expression_constant(true, "ext", LogicOp::ExtendBit, din, 16,
-                                             Slice{0, 8});
+        ext = arena.make_expression_constant(true, "ext", LogicOp::ExtendBit, din, 16, Slice{0, 8});
         eq = arena.make_expression(true, "eq", LogicOp::RelationEq, ext, v16, std::nullopt,
                                    std::nullopt);
         and1 = arena.make_expression(true, "and1", LogicOp::BitwiseAnd, nt, sl, std::nullopt,
@@ -127,13 +125,13 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
         "    output reg  [7:0] dout,\n" + "    output reg  flag\n" + ");\n\n" + kPhase2 +
         "    // ---- REG declarations ----\n" + "reg   " + N(sys) + ";\n" + "reg  [7:0]  " + N(r) +
         ";\n" + "    // ---- WIRE declarations ----\n" + "reg  [7:0]  " + N(w) + ";\n" +
-        "    // ---- VAL declarations ----\n" + "wire [7:0]  " + N(c8) + " = 8'hff;\n" +
-        "wire  " + N(v1) + " = 1'b1;\n" + "wire [15:0]  " + N(v16) + " = 16'h0;\n" +
-        "    // ---- EXPR declarations ----\n" + "wire [7:0]  " + N(inv) + ";\n" +
-        "wire [7:0]  " + N(add) + ";\n" + "wire  " + N(slt) + ";\n" + "wire  " + N(nt) + ";\n" +
-        "wire  " + N(sl) + ";\n" + "wire [15:0]  " + N(ext) + ";\n" + "wire  " + N(eq) + ";\n" +
-        "wire  " + N(and1) + ";\n" + "wire  " + N(and2) + ";\n" + "wire  " + N(orr) + ";\n" +
-        "\n" + kPhase25 + "wire [7:0] " + N(lout) + ";\n" + kPhase3 +
+        "    // ---- VAL declarations ----\n" + "wire [7:0]  " + N(c8) + " = 8'hff;\n" + "wire  " +
+        N(v1) + " = 1'b1;\n" + "wire [15:0]  " + N(v16) + " = 16'h0;\n" +
+        "    // ---- EXPR declarations ----\n" + "wire [7:0]  " + N(inv) + ";\n" + "wire [7:0]  " +
+        N(add) + ";\n" + "wire  " + N(slt) + ";\n" + "wire  " + N(nt) + ";\n" + "wire  " + N(sl) +
+        ";\n" + "wire [15:0]  " + N(ext) + ";\n" + "wire  " + N(eq) + ";\n" + "wire  " + N(and1) +
+        ";\n" + "wire  " + N(and2) + ";\n" + "wire  " + N(orr) + ";\n" + "\n" + kPhase25 +
+        "wire [7:0] " + N(lout) + ";\n" + kPhase3 +
         // REG: the system-made register first.
         "always @(posedge clk) begin\n" + "    " + N(sys) + " <= " + N(slt) + ";\n" + "end\n" +
         "always @(posedge clk) begin\n" + "    " + N(r) + "[7:0] <= din[7:0];\n" + "    if (" +
@@ -149,8 +147,8 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
         "assign " + N(nt) + " = !" + N(slt) + ";\n" + "assign " + N(sl) + " = din[3:3];\n" +
         "assign " + N(ext) + " = {{8{1'b0}}, din[7:0]};\n" + "assign " + N(eq) + " = " + N(ext) +
         " == " + N(v16) + ";\n" + "assign " + N(and1) + " = " + N(nt) + " & " + N(sl) + ";\n" +
-        "assign " + N(and2) + " = " + N(and1) + " & " + N(eq) + ";\n" + "assign " + N(orr) +
-        " = " + N(and2) + " | " + N(v1) + ";\n" +
+        "assign " + N(and2) + " = " + N(and1) + " & " + N(eq) + ";\n" + "assign " + N(orr) + " = " +
+        N(and2) + " | " + N(v1) + ";\n" +
         // IO_WIRE: input ports write nothing.
         "always @(*) begin\n" + "    dout[7:0] <= " + N(r) + "[7:0];\n" + "end\n" +
         "always @(*) begin\n" + "    flag <= " + N(orr) + ";\n" + "end\n" + kPhase4 + N(leaf) +

@@ -71,8 +71,7 @@ std::vector<std::string> disallowed_warnings(const std::string& output) {
         if (!allowed_warnings().count(kind)) kinds.insert(kind);
     }
     // Plain errors ("%Error: file:line: ...") carry no kind.
-    static const std::regex kPlainError(R"(^%Error: (?!Exiting due to).*)",
-                                        std::regex::multiline);
+    static const std::regex kPlainError(R"(^%Error: (?!Exiting due to).*)", std::regex::multiline);
     if (std::regex_search(output, kPlainError)) kinds.insert("ERROR");
     return {kinds.begin(), kinds.end()};
 }
