@@ -3,21 +3,124 @@
 #include "model/model_arena.h"
 
 namespace velmora {
-// PLACEHOLDER: to be implemented.
-bool is_joinable(const UeCommon&, const UeCommon&) { panic("not implemented: is_joinable"); }
-void UpdateEvent::remap_clk_src(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UpdateEvent::remap_own_clk(const HcpIdentMap&) { panic("not implemented"); }
-void UeBasic::gather_dep_hcps(const ModelArena&, HcpIdentSet&) const { panic("not implemented"); }
-void UeBasic::remap_dep_hcps(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeCond::push_branch(std::optional<HcpIdent>, UpdateEventIdent) { panic("not implemented"); }
-void UeCond::gather_dep_hcps(const ModelArena&, HcpIdentSet&) const { panic("not implemented"); }
-void UeCond::remap_dep_hcps(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeCond::remap_clk_src(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeSwitch::gather_dep_hcps(const ModelArena&, HcpIdentSet&) const { panic("not implemented"); }
-void UeSwitch::remap_dep_hcps(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeSwitch::remap_clk_src(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeGrp::gather_dep_hcps(const ModelArena&, HcpIdentSet&) const { panic("not implemented"); }
-void UeGrp::remap_dep_hcps(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void UeGrp::remap_clk_src(ModelArena&, const HcpIdentMap&) { panic("not implemented"); }
-void check_clock_invariant(const UeCommon&) { panic("not implemented"); }
+namespace {
+
+void remap_one(HcpIdent& id, const HcpIdentMap& map) {
+    auto it = map.find(id);
+    if (it != map.end()) id = it->second;
+}
+
+void gather_inner(const ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
+                  HcpIdentSet& out) {
+    for (const UpdateEventIdent& ue : ues) {
+        arena.read_ue(ue, [&](const UpdateEvent& e) { e.gather_dep_hcps(arena, out); });
+    }
+}
+
+void remap_inner(ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
+                 const HcpIdentMap& map) {
+    for (const UpdateEventIdent& ue : ues) {
+        arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_dep_hcps(arena, map); });
+    }
+}
+
+void remap_inner_clk(ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
+                     const HcpIdentMap& map) {
+    for (const UpdateEventIdent& ue : ues) {
+        arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_clk_src(arena, map); });
+    }
+}
+
+}  // namespace
+
+bool is_joinable(const UeCommon& a, const UeCommon& b) {
+    return a.priority == b.priority && a.clk_mode == b.clk_mode && a.clk_src == b.clk_src;
+}
+
+void check_clock_invariant(const UeCommon& common) {
+    bool clocked = common.clk_mode == ClockMode::PosEdge || common.clk_mode == ClockMode::NegEdge;
+    if (common.clk_mode == ClockMode::ClkFree && common.clk_src) {
+        panic("make_ue_*: clk_src must be None when clk_mode is ClkFree");
+    }
+    if (clocked && !common.clk_src) {
+        panic("make_ue_*: clk_src must be assigned when clk_mode is Posedge or NegEdge");
+    }
+}
+
+void UpdateEvent::remap_own_clk(const HcpIdentMap& map) {
+    if (common.clk_src) remap_one(*common.clk_src, map);
+}
+
+void UpdateEvent::remap_clk_src(ModelArena&, const HcpIdentMap& map) { remap_own_clk(map); }
+
+void UeBasic::gather_dep_hcps(const ModelArena&, HcpIdentSet& out) const {
+    out.insert(src);
+    gather_own_clk(out);
+}
+
+void UeBasic::remap_dep_hcps(ModelArena&, const HcpIdentMap& map) {
+    remap_one(src, map);
+    remap_own_clk(map);
+}
+
+void UeCond::push_branch(std::optional<HcpIdent> cond, UpdateEventIdent ue) {
+    if (is_last_occure) panic("assertion failed: !self.is_last_occure");
+    if (!cond) is_last_occure = true;
+    conds.push_back(std::move(cond));
+    ues.push_back(std::move(ue));
+}
+
+void UeCond::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
+    for (const auto& c : conds) {
+        if (c) out.insert(*c);
+    }
+    gather_own_clk(out);
+    gather_inner(arena, ues, out);
+}
+
+void UeCond::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
+    for (auto& c : conds) {
+        if (c) remap_one(*c, map);
+    }
+    remap_own_clk(map);
+    remap_inner(arena, ues, map);
+}
+
+void UeCond::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
+    remap_own_clk(map);
+    remap_inner_clk(arena, ues, map);
+}
+
+void UeSwitch::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
+    out.insert(selector);
+    gather_own_clk(out);
+    gather_inner(arena, ues, out);
+}
+
+void UeSwitch::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
+    remap_one(selector, map);
+    remap_own_clk(map);
+    remap_inner(arena, ues, map);
+}
+
+void UeSwitch::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
+    remap_own_clk(map);
+    remap_inner_clk(arena, ues, map);
+}
+
+void UeGrp::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
+    gather_own_clk(out);
+    gather_inner(arena, ues, out);
+}
+
+void UeGrp::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
+    remap_own_clk(map);
+    remap_inner(arena, ues, map);
+}
+
+void UeGrp::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
+    remap_own_clk(map);
+    remap_inner_clk(arena, ues, map);
+}
+
 }  // namespace velmora

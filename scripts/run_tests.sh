@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets the machine up, then runs the whole test suite: C++ unit tests, then the Python tests
+# (which include the simulation and lint checks of emitted Verilog).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+cmake -S . -B build/cpp -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=ON >/dev/null
+cmake --build build/cpp -j2
+(cd build/cpp && ctest --output-on-failure -j2)
+
+python3 -m pytest -q tests/python

@@ -1,0 +1,36 @@
+#pragma once
+// Cycle counts gathered from the parts of a block: summed (sequence) or maxed (parallel); one
+// part whose count is not fixed makes the whole count unfixed.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "common/internal_error.h"
+#include "model/nodes/ncp_node.h"
+
+namespace velmora {
+
+class CycleSamples {
+public:
+    void push(int32_t cycle) {
+        check_assert(cycle == IN_CONSIST_CYCLE_USED || cycle >= 0,
+                     "cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
+        samples_.push_back(cycle);
+    }
+    int32_t sum() const { return fold(false); }
+    int32_t max() const { return fold(true); }
+
+private:
+    int32_t fold(bool take_max) const {
+        check_assert(!samples_.empty(), "!self.samples.is_empty()");
+        int64_t acc = 0;
+        for (int32_t s : samples_) {
+            if (s == IN_CONSIST_CYCLE_USED) return IN_CONSIST_CYCLE_USED;
+            acc = take_max ? std::max<int64_t>(acc, s) : acc + s;
+        }
+        return acc > INT32_MAX ? IN_CONSIST_CYCLE_USED : static_cast<int32_t>(acc);
+    }
+    std::vector<int32_t> samples_;
+};
+
+}  // namespace velmora

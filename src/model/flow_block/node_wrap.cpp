@@ -1,0 +1,19 @@
+#include "model/flow_block/node_wrap.h"
+
+#include "common/internal_error.h"
+#include "model/nodes/ncp_node.h"
+
+namespace velmora {
+
+NodeWrap::NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t c)
+    : entry_nodes(std::move(entries)), exit_node(std::move(exit)), cycle(c) {
+    check_assert(cycle == IN_CONSIST_CYCLE_USED || cycle >= 0,
+                 "cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
+}
+
+const NcpIdent& NodeWrap::get_exit_node() const {
+    if (!exit_node) panic("NodeWrap exit node is not set");
+    return *exit_node;
+}
+
+}  // namespace velmora

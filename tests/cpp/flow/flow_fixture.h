@@ -1,0 +1,71 @@
+#pragma once
+// A small design driven through the same procedure a front end follows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/model_arena.h"
+
+namespace velmora::testing {
+
+class FlowFixture : public ::testing::Test {
+protected:
+    ModelArena arena;
+    ModuleIdent top;
+
+    void SetUp() override {
+        top = arena.mk_module("top");
+        arena.track_module_at_com_init(top);
+    }
+    HcpIdent reg(const std::string& name, int32_t width = 8) {
+        return arena.make_reg(true, name, width);
+    }
+    HcpIdent val(int32_t width, uint64_t v) { return arena.make_val(true, "v", width, v); }
+    void begin_flow() {
+        arena.untrack_module_at_com_init(top);
+        arena.track_module_at_flow_init(top);
+    }
+    void end_flow_and_build() {
+        arena.finalize_flow_procedure();
+        arena.untrack_module_at_flow_init(top);
+        arena.set_top_module(top);
+        arena.build_flow();
+    }
+    FlowBlockIdent open_seq(const std::string& name) {
+        FlowBlockIdent b = arena.make_flow_block_seq(name);
+        arena.initialize_flow_block(b);
+        return b;
+    }
+    FlowBlockIdent open_par(const std::string& name, bool no_sync = false) {
+        FlowBlockIdent b = arena.make_flow_block_par(name, no_sync);
+        arena.initialize_flow_block(b);
+        return b;
+    }
+    void close(const FlowBlockIdent& b) { arena.finalize_flow_block(b); }
+    /// A seq of `steps` assignments r <= 1, 2, ...
+    FlowBlockIdent seq_of(const std::string& name, const HcpIdent& r, int steps) {
+        FlowBlockIdent b = open_seq(name);
+        for (int i = 0; i < steps; ++i) {
+            arena.gen_basic_assign(r, val(arena.hcp_width(r), i + 1), std::nullopt, std::nullopt);
+        }
+        close(b);
+        return b;
+    }
+    NodeWrap wrap_of(const FlowBlockIdent& b) {
+        return arena.read_block(b, [](const FlowBlock& f) { return f.summarize_as_block(); });
+    }
+    std::vector<NcpIdent> created_of(const FlowBlockIdent& b) {
+        return arena.read_block(b, [](const FlowBlock& f) { return f.get_base().created_nodes; });
+    }
+    std::vector<NcpIdent> depends_of(const NcpIdent& n) {
+        std::vector<NcpIdent> out;
+        arena.read_node(n, [&](const NcpNode& node) {
+            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes) out.push_back(d);
+        });
+        return out;
+    }
+    NcpIdent start_node() { return *arena.get_module(top).start_node; }
+};
+
+}  // namespace velmora::testing
