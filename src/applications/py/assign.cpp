@@ -1,0 +1,80 @@
+// User assignments and the per-thread assignment priority mode.
+#include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
+
+#include "applications/py/converters.h"
+#include "applications/py/owned_object.h"
+#include "applications/py/register.h"
+#include "model/controller/asm_priority.h"
+#include "util/str_cat.h"
+
+namespace nb = nanobind;
+
+namespace velmora::py {
+namespace {
+
+/// Tells the user through `warnings.warn` that the source was resized to fit.
+void warn_resized(const SanitizedSrc& fitted, const HcpIdent& des) {
+    std::string message;
+    if (fitted.kind == 1) {
+        message =
+            cat("assignment source (", fitted.src_width, " bits) is narrower than destination '",
+                des.rel_name(), "' (", fitted.des_width, " bits); zero-extended (unsigned) to fit");
+    } else if (fitted.kind == 2) {
+        message = cat("assignment source (", fitted.src_width, " bits) is wider than destination '",
+                      des.rel_name(), "' (", fitted.des_width, " bits); MSBs dropped to fit");
+    } else {
+        return;
+    }
+    nb::module_::import_("warnings").attr("warn")(message);
+}
+
+void gen_basic_assign(ModelArena& m, const HcpIdent& des, const PyOperand& src, OptSlice src_slice,
+                      OptSlice des_slice) {
+    HcpIdent src_sig;
+    if (src.is_int()) {
+        int32_t width = des_slice ? des_slice->size() : m.hcp_width(des);
+        src_sig = operand_signal(m, src, "const", width);
+        src_slice = Slice{0, width};
+    } else {
+        src_sig = *src.ident();
+    }
+    SanitizedSrc fitted = m.gen_basic_assign(des, src_sig, src_slice, des_slice);
+    // Warned while the arena is still in use: a warning hook that calls back in is refused.
+    warn_resized(fitted, des);
+}
+
+}  // namespace
+
+void bind_assign_methods(ArenaClass& cls) {
+    cls.def("gen_basic_assign", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("gen_basic_assign", {"des_i", "src", "src_slice", "des_slice"}, 2, args, kwargs);
+        HcpIdent des = a.ident<HcpIdent>(0);
+        PyOperand src = a.operand(1);
+        OptSlice src_slice = a.slice(2);
+        OptSlice des_slice = a.slice(3);
+        self.exclusive([&](ModelArena& m) { gen_basic_assign(m, des, src, src_slice, des_slice); });
+    });
+    cls.def("get_asm_pri_mode", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs("get_asm_pri_mode", {}, 0, args, kwargs);
+        return self.shared([](const ModelArena&) {
+            return std::string(current_asm_pri_mode() == AsmNodePriorityMode::Auto ? "Auto"
+                                                                                   : "Manual");
+        });
+    });
+    cls.def("get_asm_pri_val", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs("get_asm_pri_val", {}, 0, args, kwargs);
+        return self.shared([](const ModelArena&) { return current_asm_priority(); });
+    });
+    cls.def("set_asm_pri_to_auto", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs("set_asm_pri_to_auto", {}, 0, args, kwargs);
+        self.exclusive([](ModelArena&) { set_asm_pri_to_auto(); });
+    });
+    cls.def("set_asm_pri_to_manual", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("set_asm_pri_to_manual", {"priority"}, 1, args, kwargs);
+        int32_t priority = a.i32(0);
+        self.exclusive([&](ModelArena&) { set_asm_pri_to_manual(priority); });
+    });
+}
+
+}  // namespace velmora::py

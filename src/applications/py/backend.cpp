@@ -1,0 +1,76 @@
+// The Verilog backend object and the Verilog names of modules and components.
+#include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
+
+#include "applications/py/converters.h"
+#include "applications/py/errors.h"
+#include "applications/py/owned_object.h"
+#include "applications/py/register.h"
+#include "common/internal_error.h"
+
+namespace nb = nanobind;
+
+namespace velmora::py {
+namespace {
+
+/// The Python `BackendVerilog`: owns the model taken over from a ModelArena object.
+class BackendObject : public OwnedObject {
+  public:
+    explicit BackendObject(ModelArena model)
+        : OwnedObject("BackendVerilog"), model_(std::move(model)) {}
+
+    template <class F>
+    decltype(auto) exclusive(F&& f) {
+        return use(Access::Exclusive, [&]() -> decltype(auto) { return f(model_); });
+    }
+
+  private:
+    // TODO(backend): hold the backend driver once it exists; it is built from this model.
+    ModelArena model_;
+};
+
+}  // namespace
+
+void register_backend_class(nb::module_& m) {
+    nb::class_<BackendObject>(m, "BackendVerilog")
+        .def("__init__",
+             [](BackendObject* self, nb::args args, nb::kwargs kwargs) {
+                 CallArgs a("BackendVerilog", {"arena"}, 1, args, kwargs);
+                 ArenaObject& arena = a.instance<ArenaObject>(0, "ModelArena");
+                 ModelArena model =
+                     arena.exclusive([&](ModelArena&) { return arena.take_model(); });
+                 new (self) BackendObject(std::move(model));
+             })
+        .def("emit", [](BackendObject& self, nb::args args, nb::kwargs kwargs) {
+            CallArgs a("emit", {"output_dir", "top_file_name"}, 2, args, kwargs);
+            std::string output_dir = a.str(0);
+            std::string top_file_name = a.str(1);
+            self.exclusive([&](ModelArena&) {
+                // TODO(backend): forward to the backend driver's emit(output_dir, top_file_name).
+                panic("not implemented");
+            });
+        });
+}
+
+void bind_naming_methods(ArenaClass& cls) {
+    cls.def("module_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("module_verilog_name", {"module_i"}, 1, args, kwargs);
+        ModuleIdent module = a.ident<ModuleIdent>(0);
+        return self.shared([&](const ModelArena&) -> std::string {
+            // TODO(backend): the module's Verilog name from the backend's naming rules.
+            (void)module;
+            panic("not implemented");
+        });
+    });
+    cls.def("hcp_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("hcp_verilog_name", {"hcp_i"}, 1, args, kwargs);
+        HcpIdent hcp = a.ident<HcpIdent>(0);
+        return self.shared([&](const ModelArena&) -> std::string {
+            // TODO(backend): the component's Verilog name from the backend's naming rules.
+            (void)hcp;
+            panic("not implemented");
+        });
+    });
+}
+
+}  // namespace velmora::py

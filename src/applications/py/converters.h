@@ -1,0 +1,139 @@
+#pragma once
+// Conversion of Python call arguments into the model's values, shared by every binding file.
+// Methods take (*args, **kwargs); CallArgs matches them against the parameter names of the
+// method and converts each one, so that a failure names the argument it is about.
+#include <nanobind/nanobind.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "model/common/ident.h"
+#include "model/hw_component/logic_op.h"
+#include "model/hw_component/slice.h"
+
+namespace velmora {
+class ModelArena;
+}
+
+namespace velmora::py {
+
+/// Python-side class name of each identity record, used in conversion messages.
+template <class Id>
+struct IdentClassName;
+template <>
+struct IdentClassName<HcpIdent> {
+    static constexpr const char* value = "HcpIdent";
+};
+template <>
+struct IdentClassName<ModuleIdent> {
+    static constexpr const char* value = "ModuleIdent";
+};
+template <>
+struct IdentClassName<FlowBlockIdent> {
+    static constexpr const char* value = "FlowBlockIdent";
+};
+template <>
+struct IdentClassName<CcpIdent> {
+    static constexpr const char* value = "CcpIdent";
+};
+
+/// Name and member count of each enumeration accepted from Python.
+template <class E>
+struct EnumInfo;
+template <>
+struct EnumInfo<LogicOp> {
+    static constexpr const char* name = "LogicOp";
+    static constexpr uint32_t count = kLogicOpCount;
+};
+template <>
+struct EnumInfo<HwComponentType> {
+    static constexpr const char* name = "HwComponentType";
+    static constexpr uint32_t count = kHwComponentTypeCount;
+};
+template <>
+struct EnumInfo<FlowBlockType> {
+    static constexpr const char* name = "FlowBlockType";
+    static constexpr uint32_t count = kFlowBlockTypeCount;
+};
+
+/// An operand: a signal, or a Python int of any size that becomes a constant once the width it
+/// must have is known.
+struct PyOperand {
+    std::variant<HcpIdent, nanobind::int_> value;
+
+    bool is_int() const { return std::holds_alternative<nanobind::int_>(value); }
+    const HcpIdent* ident() const { return std::get_if<HcpIdent>(&value); }
+};
+
+/// The Python type name of `h` ("str", "ModuleIdent", ...).
+std::string py_type_name(nanobind::handle h);
+
+class CallArgs {
+  public:
+    /// Matches positional and keyword arguments to `names`; the first `n_required` names have no
+    /// default. Too many, unknown, duplicate or missing arguments raise TypeError.
+    CallArgs(const char* method, std::initializer_list<const char*> names, size_t n_required,
+             const nanobind::args& args, const nanobind::kwargs& kwargs);
+
+    /// True when the argument was passed and is not None.
+    bool present(size_t i) const { return values_[i].is_valid() && !values_[i].is_none(); }
+
+    std::string str(size_t i) const;
+    int32_t i32(size_t i) const;
+    /// An int, or nullopt when absent or None.
+    std::optional<int32_t> opt_i32(size_t i) const;
+    uint64_t u64(size_t i) const;
+    bool flag(size_t i, bool fallback = false) const;
+    OptSlice slice(size_t i) const;
+    std::vector<uint64_t> u64_list(size_t i) const;
+    PyOperand operand(size_t i) const;
+
+    template <class Id>
+    Id ident(size_t i) const {
+        nanobind::handle h = values_[i];
+        if (!nanobind::isinstance<Id>(h)) fail(i, expected(IdentClassName<Id>::value, h));
+        return nanobind::cast<Id>(h);
+    }
+
+    /// A bound Python object of class T (named `class_name` in messages), by reference.
+    template <class T>
+    T& instance(size_t i, const char* class_name) const {
+        nanobind::handle h = values_[i];
+        if (!nanobind::isinstance<T>(h)) fail(i, expected(class_name, h));
+        return nanobind::cast<T&>(h);
+    }
+
+    template <class E>
+    E enumeration(size_t i) const {
+        uint32_t v = enum_index(i, EnumInfo<E>::name, EnumInfo<E>::count);
+        return static_cast<E>(v);
+    }
+
+  private:
+    [[noreturn]] void fail(size_t i, const std::string& reason) const;
+    static std::string expected(const char* what, nanobind::handle got);
+    uint32_t enum_index(size_t i, const char* enum_name, uint32_t count) const;
+
+    std::vector<const char*> names_;
+    std::vector<nanobind::handle> values_;
+};
+
+/// The signal an operand stands for: an identity as it is, an int as a new user constant named
+/// "{name_base}_c" of `width` bits holding the value modulo 2^width (two's complement); a width
+/// of 0 or less requests the constant with that width and the value 0.
+HcpIdent operand_signal(ModelArena& arena, const PyOperand& operand, std::string_view name_base,
+                        int32_t width);
+
+/// Width of a signal operand as used: the slice's size when a slice is given, else its width.
+int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSlice& slice);
+
+/// The check of a flow block condition: a valid slice must fit the condition variable, and the
+/// condition (or its slice) must be one bit wide. Raises ValueError otherwise.
+void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice);
+
+}  // namespace velmora::py

@@ -1,0 +1,101 @@
+// Expressions: binary, unary and bit extension.
+#include <nanobind/nanobind.h>
+
+#include "applications/py/converters.h"
+#include "applications/py/errors.h"
+#include "applications/py/owned_object.h"
+#include "applications/py/register.h"
+#include "util/str_cat.h"
+
+namespace nb = nanobind;
+
+namespace velmora::py {
+namespace {
+
+bool is_binary_op(LogicOp op) {
+    switch (op) {
+        case LogicOp::BitwiseInvr:
+        case LogicOp::LogicalNot:
+        case LogicOp::ExtendBit:
+        case LogicOp::SliceBit:
+        case LogicOp::Assign:
+        case LogicOp::Dummy:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool is_unary_op(LogicOp op) {
+    return op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot;
+}
+
+HcpIdent mk_expression(ModelArena& m, const std::string& name, LogicOp op, const PyOperand& a,
+                       const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
+    if (!is_binary_op(op)) {
+        raise_value_error(cat(member_name(op),
+                              " is not a binary expression op (use mk_expression_single / "
+                              "mk_extend_bit / the assign path)"));
+    }
+    if (a.is_int() && b.is_int()) {
+        raise_value_error("expression needs at least one signal operand, not two ints");
+    }
+    // An int operand is sized by the signal on the other side; the constant is used whole.
+    if (a.is_int()) {
+        a_slice = std::nullopt;
+        HcpIdent a_sig = operand_signal(m, a, name, used_width(m, *b.ident(), b_slice));
+        return m.make_expression(true, name, op, a_sig, *b.ident(), a_slice, b_slice);
+    }
+    if (b.is_int()) {
+        b_slice = std::nullopt;
+        HcpIdent b_sig = operand_signal(m, b, name, used_width(m, *a.ident(), a_slice));
+        return m.make_expression(true, name, op, *a.ident(), b_sig, a_slice, b_slice);
+    }
+    return m.make_expression(true, name, op, *a.ident(), *b.ident(), a_slice, b_slice);
+}
+
+}  // namespace
+
+void bind_expression_methods(ArenaClass& cls) {
+    cls.def("mk_expression", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_expression", {"name", "op", "a", "b", "a_slice", "b_slice"}, 4, args,
+                   kwargs);
+        std::string name = a.str(0);
+        LogicOp op = a.enumeration<LogicOp>(1);
+        PyOperand lhs = a.operand(2);
+        PyOperand rhs = a.operand(3);
+        OptSlice lhs_slice = a.slice(4);
+        OptSlice rhs_slice = a.slice(5);
+        return self.exclusive([&](ModelArena& m) {
+            return mk_expression(m, name, op, lhs, rhs, lhs_slice, rhs_slice);
+        });
+    });
+    cls.def("mk_expression_single", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_expression_single", {"name", "op", "a", "a_slice"}, 3, args, kwargs);
+        std::string name = a.str(0);
+        LogicOp op = a.enumeration<LogicOp>(1);
+        HcpIdent operand = a.ident<HcpIdent>(2);
+        OptSlice operand_slice = a.slice(3);
+        return self.exclusive([&](ModelArena& m) {
+            if (!is_unary_op(op)) {
+                raise_value_error(cat(member_name(op),
+                                      " is not a unary expression op (use mk_expression / the "
+                                      "assign path)"));
+            }
+            return m.make_expression_single(true, name, op, operand, operand_slice);
+        });
+    });
+    cls.def("mk_extend_bit", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_extend_bit", {"name", "a", "c", "a_slice"}, 3, args, kwargs);
+        std::string name = a.str(0);
+        HcpIdent operand = a.ident<HcpIdent>(1);
+        int32_t count = a.i32(2);
+        OptSlice operand_slice = a.slice(3);
+        return self.exclusive([&](ModelArena& m) {
+            return m.make_expression_constant(true, name, LogicOp::ExtendBit, operand, count,
+                                              operand_slice);
+        });
+    });
+}
+
+}  // namespace velmora::py

@@ -1,0 +1,94 @@
+// Identity classes (produced by ModelArena, read-only, not constructible) and Slice.
+#include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
+
+#include "applications/py/converters.h"
+#include "applications/py/register.h"
+#include "util/str_cat.h"
+
+namespace nb = nanobind;
+
+namespace velmora::py {
+namespace {
+
+std::string hcp_repr(const HcpIdent& i) {
+    return cat("HcpIdent(global_id=", i.global_id(), ", hw_type=", text_form(i.hw_type), ")");
+}
+std::string module_repr(const ModuleIdent& i) {
+    return cat("ModuleIdent(global_id=", i.global_id(), ", depth_level=", i.depth_level, ")");
+}
+std::string block_repr(const FlowBlockIdent& i) {
+    return cat("FlowBlockIdent(global_id=", i.global_id(), ", block_type=", text_form(i.block_type),
+               ")");
+}
+std::string ccp_repr(const CcpIdent& i) {
+    return cat("CcpIdent(global_id=", i.global_id(), ", ccp_type=", text_form(i.ccp_type), ")");
+}
+std::string slice_repr(const Slice& s) {
+    return cat("Slice(start=", s.start, ", stop=", s.stop, ")");
+}
+
+void register_hcp_ident(nb::module_& m) {
+    nb::class_<HcpIdent>(m, "HcpIdent")
+        .def_prop_ro("global_id", &HcpIdent::global_id)
+        .def_prop_ro("hw_type", [](const HcpIdent& i) { return std::string(text_form(i.hw_type)); })
+        .def_prop_ro("clocked", &HcpIdent::is_clocked)
+        .def_prop_ro("sensitive_type",
+                     [](const HcpIdent& i) { return std::string(text_form(i.sensitive_type)); })
+        .def("__repr__", &hcp_repr)
+        .def("__str__", &hcp_repr);
+}
+
+void register_slice(nb::module_& m) {
+    nb::class_<Slice>(m, "Slice")
+        .def("__init__",
+             [](Slice* self, const nb::args& args, const nb::kwargs& kwargs) {
+                 CallArgs a("Slice", {"start", "stop"}, 2, args, kwargs);
+                 int32_t start = a.i32(0);
+                 int32_t stop = a.i32(1);
+                 new (self) Slice{start, stop};
+             })
+        .def_prop_ro("start", [](const Slice& s) { return s.start; })
+        .def_prop_ro("stop", [](const Slice& s) { return s.stop; })
+        .def_prop_ro("size", &Slice::size)
+        .def("is_valid", &Slice::is_valid)
+        .def("__repr__", &slice_repr);
+}
+
+void register_ccp_ident(nb::module_& m) {
+    nb::class_<CcpIdent>(m, "CcpIdent")
+        .def_prop_ro("global_id", &CcpIdent::global_id)
+        .def_prop_ro("ccp_type",
+                     [](const CcpIdent& i) { return std::string(text_form(i.ccp_type)); })
+        .def("__repr__", &ccp_repr)
+        .def("__str__", &ccp_repr);
+}
+
+void register_flow_block_ident(nb::module_& m) {
+    nb::class_<FlowBlockIdent>(m, "FlowBlockIdent")
+        .def_prop_ro("global_id", &FlowBlockIdent::global_id)
+        .def_prop_ro("block_type",
+                     [](const FlowBlockIdent& i) { return std::string(text_form(i.block_type)); })
+        .def("__repr__", &block_repr)
+        .def("__str__", &block_repr);
+}
+
+void register_module_ident(nb::module_& m) {
+    nb::class_<ModuleIdent>(m, "ModuleIdent")
+        .def_prop_ro("global_id", &ModuleIdent::global_id)
+        .def_prop_ro("depth_level", [](const ModuleIdent& i) { return i.depth_level; })
+        .def("__repr__", &module_repr)
+        .def("__str__", &module_repr);
+}
+
+}  // namespace
+
+void register_ident_classes(nb::module_& m) {
+    register_hcp_ident(m);
+    register_slice(m);
+    register_ccp_ident(m);
+    register_flow_block_ident(m);
+    register_module_ident(m);
+}
+
+}  // namespace velmora::py

@@ -1,0 +1,33 @@
+#include "applications/py/owned_object.h"
+
+#include "applications/py/errors.h"
+#include "common/internal_error.h"
+#include "util/str_cat.h"
+
+namespace velmora::py {
+
+void OwnedObject::check_thread() const {
+    if (std::this_thread::get_id() != owner_) {
+        panic(cat(class_name_, " is unsendable, but sent to another thread"));
+    }
+}
+
+OwnedObject::Borrow::Borrow(OwnedObject& o, Access a) : owner_(o), access_(a) {
+    if (access_ == Access::Exclusive) {
+        if (owner_.borrows_ != 0) raise_py(PyExc_RuntimeError, "Already borrowed");
+        owner_.borrows_ = -1;
+    } else {
+        if (owner_.borrows_ < 0) raise_py(PyExc_RuntimeError, "Already mutably borrowed");
+        ++owner_.borrows_;
+    }
+}
+
+OwnedObject::Borrow::~Borrow() {
+    if (access_ == Access::Exclusive) {
+        owner_.borrows_ = 0;
+    } else {
+        --owner_.borrows_;
+    }
+}
+
+}  // namespace velmora::py
