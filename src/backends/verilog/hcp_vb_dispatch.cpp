@@ -2,8 +2,12 @@
 
 namespace velmora {
 
-std::string hcp_verilog_name(ModelArena& arena, const HcpIdent& id) {
-    return take_hcp_vb(arena, id, [](const HcpBaseVb& vb) { return vb.gen_var_name_vb(); });
+void fail_nest_vb() {
+    panic("take_hcp_vb: Nest not yet ported to Verilog backend");
+}
+
+std::string hcp_verilog_name(const ModelArena& arena, const HcpIdent& id) {
+    return read_hcp_vb(arena, id, [](const HcpBaseVb& vb) { return vb.gen_var_name_vb(); });
 }
 
 }  // namespace velmora

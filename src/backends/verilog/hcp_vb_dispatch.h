@@ -11,6 +11,9 @@
 
 namespace velmora {
 
+/// Components of kind NEST have no Verilog form.
+[[noreturn]] void fail_nest_vb();
+
 inline PoolRegVb make_hcp_vb(const Reg& c) {
     return PoolRegVb(c);
 }
@@ -40,9 +43,7 @@ inline ExpressionVb make_hcp_vb(const Expression& c) {
 /// path). f must return a value, not a reference into the form.
 template <class F>
 decltype(auto) take_hcp_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
-    if (id.hw_type == HwComponentType::Nest) {
-        panic("take_hcp_vb: Nest not yet ported to Verilog backend");
-    }
+    if (id.hw_type == HwComponentType::Nest) fail_nest_vb();
     return arena.with_hcp(id, [&](auto& component) {
         auto vb = make_hcp_vb(component);
         return f(static_cast<const HcpBaseVb&>(vb));
@@ -60,7 +61,17 @@ decltype(auto) take_io_wire_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
     return f(static_cast<const IoWireVb&>(vb));
 }
 
-/// The Verilog name of a component, as printed.
-std::string hcp_verilog_name(ModelArena& arena, const HcpIdent& id);
+/// Reads the component in its slot through its Verilog form (for text that needs no arena).
+template <class F>
+decltype(auto) read_hcp_vb(const ModelArena& arena, const HcpIdent& id, F&& f) {
+    if (id.hw_type == HwComponentType::Nest) fail_nest_vb();
+    return arena.read_hcp(id, [&](const auto& component) {
+        auto vb = make_hcp_vb(component);
+        return f(static_cast<const HcpBaseVb&>(vb));
+    });
+}
+
+/// The Verilog name of a component, as printed (escaped when it is not a plain identifier).
+std::string hcp_verilog_name(const ModelArena& arena, const HcpIdent& id);
 
 }  // namespace velmora

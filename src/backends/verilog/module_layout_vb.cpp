@@ -120,6 +120,10 @@ std::string module_sim_name_vb(const ModuleIdent& module) {
     return verilog_ident(module.ident_base.abs_view());
 }
 
+std::string module_sim_name_vb(const ModelArena& arena, const ModuleIdent& module) {
+    return module_sim_name_vb(arena.get_module(module).ident);
+}
+
 void gen_module_blk_vb(const Module& module, ModelArena& arena, FileWriter& writer) {
     write_header_and_ports(module, arena, writer);
     write_declarations(module, arena, writer);

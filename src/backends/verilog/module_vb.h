@@ -21,7 +21,9 @@ void sort_update_event_pool(const Module& module, ModelArena& arena);
 /// blocks, instances, end. Reads the model only.
 void gen_module_blk_vb(const Module& module, ModelArena& arena, FileWriter& writer);
 
-/// The module's Verilog name, as printed: its global name.
+/// The module's Verilog name, as printed: its global name (escaped when not a plain identifier).
 std::string module_sim_name_vb(const ModuleIdent& module);
+/// The same for a module of the arena, read from its slot (the handle is checked).
+std::string module_sim_name_vb(const ModelArena& arena, const ModuleIdent& module);
 
 }  // namespace velmora

@@ -79,7 +79,7 @@ TEST_F(NameEscapingTest, EscapedNamesGiveLegalVerilog) {
     arena.set_top_module(top);
     arena.mark_flow_built();
 
-    EXPECT_EQ(module_sim_name_vb(top), "\\" + N(top) + " ");
+    EXPECT_EQ(module_sim_name_vb(arena, top), "\\" + N(top) + " ");
     EXPECT_EQ(hcp_verilog_name(arena, q), "\\" + N(q) + " ");
     EXPECT_EQ(hcp_verilog_name(arena, d), "\\input ");
 
