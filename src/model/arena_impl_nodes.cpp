@@ -10,7 +10,9 @@ void check_asm_ident(const NcpIdent& node) {
     check_assert(node.node_type == NodeType::Asm, "node.node_type == NodeType::Asm");
 }
 
-bool is_edge_clocked(ClockMode m) { return m == ClockMode::PosEdge || m == ClockMode::NegEdge; }
+bool is_edge_clocked(ClockMode m) {
+    return m == ClockMode::PosEdge || m == ClockMode::NegEdge;
+}
 
 // Only edge-clocked events take a clock: a ClkFree event (a wire assigned in a step) with a
 // clock source would break the clock invariant when its guard is added.
@@ -86,8 +88,7 @@ NcpIdent ModelArena::make_syn_node(std::string_view name, int32_t syn_size) {
     return insert_node(std::move(n));
 }
 
-NcpIdent ModelArena::make_wait_cond_node(std::string_view name, const HcpIdent& cond,
-                                         Slice slice) {
+NcpIdent ModelArena::make_wait_cond_node(std::string_view name, const HcpIdent& cond, Slice slice) {
     WaitCondNode n;
     n.wait_reg_i = make_cond_wait_state_reg(cat(name, "_CW"), cond, slice);
     n.ident = NcpIdent::make(NodeType::WaitCond, false, name);

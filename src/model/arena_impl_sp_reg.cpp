@@ -52,8 +52,8 @@ HcpIdent ModelArena::make_cycle_wait_state_reg(std::string_view name, int32_t wa
         make_val(false, cat(name, "_END_CNT"), 1, static_cast<uint64_t>(wait_cycle) & 1u);
     if (wait_cycle < 1) panic("wait_cycle must be positive");
     int32_t cnt_width = cycle_wait_cnt_width(wait_cycle);
-    auto reg = new_ctrl_reg<CycleWaitStateReg>(HwComponentType::CycleWaitStateReg, name,
-                                               cnt_width + 1);
+    auto reg =
+        new_ctrl_reg<CycleWaitStateReg>(HwComponentType::CycleWaitStateReg, name, cnt_width + 1);
     reg.end_cnt = end_cnt;
     reg.end_source = CycleWaitEndSource::Internal;
     reg.wait_cycle = wait_cycle;

@@ -26,7 +26,9 @@ void AsmNode::assign_final(ModelArena&) {
     panic("AsmNode::assign_final(): use assign_from_state_node or dry_assign");
 }
 
-std::optional<HcpIdent> AsmNode::get_exit_opr() const { panic("get_exit_opr: not implemented"); }
+std::optional<HcpIdent> AsmNode::get_exit_opr() const {
+    panic("get_exit_opr: not implemented");
+}
 
 void AsmNode::dry_assign(ModelArena& arena) {
     if (!triggers_.depend_nodes.empty()) panic("dry assign must have no depend nodes");
@@ -44,8 +46,8 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
         if (!gate_node) return;
         std::optional<HcpIdent> gate = resolve_node_exit_opr(arena, *gate_node);
         if (!gate) panic("AsmNode: gating node has no exit signal");
-        HcpIdent inv = arena.make_expression_single(false, name, LogicOp::BitwiseInvr, *gate,
-                                                    std::nullopt);
+        HcpIdent inv =
+            arena.make_expression_single(false, name, LogicOp::BitwiseInvr, *gate, std::nullopt);
         guard = combine_optional_conds(arena, guard, inv, LogicOp::BitwiseAnd);
     };
     and_inverted(triggers_.hold_node, "asm_hold_inv");

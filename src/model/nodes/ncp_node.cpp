@@ -31,7 +31,9 @@ std::optional<HcpIdent> NcpNode::get_state_operating() const {
     panic("get_state_operating: not implemented");
 }
 
-void NcpNode::dry_assign(ModelArena&) { panic("dry_assign: not implemented"); }
+void NcpNode::dry_assign(ModelArena&) {
+    panic("dry_assign: not implemented");
+}
 
 std::string NcpNode::get_md_ident_val() const {
     std::ostringstream address;

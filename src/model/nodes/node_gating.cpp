@@ -29,8 +29,7 @@ HcpIdent NcpNode::bind_with_hold_if_hold(ModelArena& arena, const HcpIdent& x) c
 HcpIdent NcpNode::bind_with_rst_output_if_reset(ModelArena& arena, const HcpIdent& x) const {
     const NodeTriggers& t = get_node_triggers();
     if (!t.int_reset_node) return x;
-    return gate_with_inverted(arena, *this, *t.int_reset_node, x, "node_int_inv",
-                              "node_bind_rst");
+    return gate_with_inverted(arena, *this, *t.int_reset_node, x, "node_int_inv", "node_bind_rst");
 }
 
 HcpIdent NcpNode::bind_exit_with_rst_and_hold(ModelArena& arena, const HcpIdent& raw) const {
@@ -44,8 +43,7 @@ std::optional<HcpIdent> combine_optional_conds(ModelArena& arena, std::optional<
     }
     if (!a) return b;
     if (!b) return a;
-    return arena.make_expression(false, "node_logic_expr", op, *a, *b, std::nullopt,
-                                 std::nullopt);
+    return arena.make_expression(false, "node_logic_expr", op, *a, *b, std::nullopt, std::nullopt);
 }
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 
 namespace velmora {
 
-void OprNode::assign_final(ModelArena&) { panic("OprNode: assign() is not implemented"); }
+void OprNode::assign_final(ModelArena&) {
+    panic("OprNode: assign() is not implemented");
+}
 
 }  // namespace velmora

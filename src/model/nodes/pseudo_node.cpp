@@ -11,7 +11,8 @@ void PseudoNode::assign_final(ModelArena& arena) {
     for (const auto& [node, cond] : triggers_.depend_nodes) {
         // A depend on the node itself (a loop feeding back) resolves to its own expression.
         std::optional<HcpIdent> exit = resolve_node_exit_opr(arena, node);
-        std::optional<HcpIdent> term = combine_optional_conds(arena, exit, cond, LogicOp::BitwiseAnd);
+        std::optional<HcpIdent> term =
+            combine_optional_conds(arena, exit, cond, LogicOp::BitwiseAnd);
         result = first ? term : combine_optional_conds(arena, result, term, join_op);
         first = false;
     }

@@ -27,6 +27,8 @@ std::optional<HcpIdent> StateNode::get_state_operating() const {
     return state_op_i;
 }
 
-int32_t StateNode::get_cycle_used() const { return has_ctrl_triggers() ? IN_CONSIST_CYCLE_USED : 1; }
+int32_t StateNode::get_cycle_used() const {
+    return has_ctrl_triggers() ? IN_CONSIST_CYCLE_USED : 1;
+}
 
 }  // namespace velmora

@@ -78,14 +78,10 @@ TEST_F(CntRegTest, event_table_wraps_to_zero_on_the_last_pass) {
 
     const Slice w{0, 3};
     std::vector<EventRow> expected = {
-        {51, {"c0", "a0"}, "c_INC", w, w},
-        {51, {"c0", "a0", "c_AT_LAST"}, "c_ZERO", w, w},
-        {51, {"a1"}, "c_INC", w, w},
-        {51, {"a1", "c_AT_LAST"}, "c_ZERO", w, w},
-        {52, {"hold"}, "c", w, w},
-        {53, {"rst"}, "c_ZERO", w, w},
-        {54, {"start"}, "c_INC", w, w},
-        {MAX_PRI, {"mrst"}, "c_ZERO", w, w},
+        {51, {"c0", "a0"}, "c_INC", w, w}, {51, {"c0", "a0", "c_AT_LAST"}, "c_ZERO", w, w},
+        {51, {"a1"}, "c_INC", w, w},       {51, {"a1", "c_AT_LAST"}, "c_ZERO", w, w},
+        {52, {"hold"}, "c", w, w},         {53, {"rst"}, "c_ZERO", w, w},
+        {54, {"start"}, "c_INC", w, w},    {MAX_PRI, {"mrst"}, "c_ZERO", w, w},
     };
     EXPECT_EQ(pool_rows(arena, reg), expected);
     const CntReg& r = hcp<CntReg>(arena, reg);
@@ -125,15 +121,15 @@ struct FactoryError {
 class CntRegFactoryError : public ModelTest, public ::testing::WithParamInterface<FactoryError> {};
 
 TEST_P(CntRegFactoryError, refuses_bad_parameters) {
-    EXPECT_EQ(panic_message([&] { arena.make_cnt_reg("c", GetParam().inc_val, GetParam().max_cycle); }),
-              GetParam().message);
+    EXPECT_EQ(
+        panic_message([&] { arena.make_cnt_reg("c", GetParam().inc_val, GetParam().max_cycle); }),
+        GetParam().message);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Parameters, CntRegFactoryError,
-    ::testing::Values(FactoryError{1, -1, "max_cycle must be positive"},
-                      FactoryError{1, 0, "assertion failed: max_number > 0"},
-                      FactoryError{0, 3, "inc_val must be positive"}));
+INSTANTIATE_TEST_SUITE_P(Parameters, CntRegFactoryError,
+                         ::testing::Values(FactoryError{1, -1, "max_cycle must be positive"},
+                                           FactoryError{1, 0, "assertion failed: max_number > 0"},
+                                           FactoryError{0, 3, "inc_val must be positive"}));
 
 }  // namespace
 }  // namespace velmora::testing

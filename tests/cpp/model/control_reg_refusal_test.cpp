@@ -15,10 +15,14 @@ class ControlRegRefusal : public ModelTest, public ::testing::WithParamInterface
 protected:
     HcpIdent make(Kind k) {
         switch (k) {
-            case Kind::State: return arena.make_state_reg("r");
-            case Kind::Sync: return arena.make_sync_reg("r", 1);
-            case Kind::CondWait: return arena.make_cond_wait_state_reg("r", bit("c"), Slice{0, 1});
-            case Kind::CycleWait: return arena.make_cycle_wait_state_reg("r", 2);
+            case Kind::State:
+                return arena.make_state_reg("r");
+            case Kind::Sync:
+                return arena.make_sync_reg("r", 1);
+            case Kind::CondWait:
+                return arena.make_cond_wait_state_reg("r", bit("c"), Slice{0, 1});
+            case Kind::CycleWait:
+                return arena.make_cycle_wait_state_reg("r", 2);
         }
         return {};
     }
@@ -50,9 +54,8 @@ class CntRegAssign : public ModelTest {};
 TEST_F(CntRegAssign, counter_accepts_an_ordinary_assignment_at_priority_50) {
     HcpIdent reg = arena.make_cnt_reg("c", 1, 4);
     HcpIdent src = arena.make_val(false, "v", 2, 1);
-    NcpIdent n = arena.with_hcp(reg, [&](HcpBase& r) {
-        return r.do_asm(arena, src, std::nullopt, 0, 2);
-    });
+    NcpIdent n =
+        arena.with_hcp(reg, [&](HcpBase& r) { return r.do_asm(arena, src, std::nullopt, 0, 2); });
     EXPECT_EQ(n.node_type, NodeType::Asm);
     EXPECT_EQ(n.ident_base.rel_view(), "c_asm");
     const AsmNode& asm_node = node<AsmNode>(arena, n);

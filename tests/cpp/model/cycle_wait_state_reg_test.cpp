@@ -63,8 +63,8 @@ TEST_F(CycleWaitStateRegTest, support_signals_in_order_with_their_values) {
               (std::vector<std::string>{"cw_END_CNT", "cw_IDLE_CNT", "cw_START_CNT", "cw_INC_STEP",
                                         "cw_END_FULL"}));
     EXPECT_EQ(internal_names(arena, module, HwComponentType::Expression),
-              (std::vector<std::string>{"cw_IS_ACTIVE", "cw_IS_END", "cw_IS_NOT_END",
-                                        "cw_INC_COND", "cw_INC_EXPR"}));
+              (std::vector<std::string>{"cw_IS_ACTIVE", "cw_IS_END", "cw_IS_NOT_END", "cw_INC_COND",
+                                        "cw_INC_EXPR"}));
     const CycleWaitStateReg& r = hcp<CycleWaitStateReg>(arena, reg);
     EXPECT_EQ(val_of(arena, *r.idle_cnt), 0u);
     EXPECT_EQ(val_of(arena, *r.inc_step), 2u);

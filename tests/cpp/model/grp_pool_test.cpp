@@ -53,12 +53,11 @@ TEST_P(GrpPoolSplit, a_different_clocking_class_opens_a_second_group) {
     EXPECT_EQ(second.clk_mode, c.mode);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Classes, GrpPoolSplit,
-    ::testing::Values(SplitCase{"priority", 20, ClockMode::PosEdge, false},
-                      SplitCase{"edge", 10, ClockMode::NegEdge, false},
-                      SplitCase{"clock source", 10, ClockMode::PosEdge, true},
-                      SplitCase{"clock free", 10, ClockMode::ClkFree, false}));
+INSTANTIATE_TEST_SUITE_P(Classes, GrpPoolSplit,
+                         ::testing::Values(SplitCase{"priority", 20, ClockMode::PosEdge, false},
+                                           SplitCase{"edge", 10, ClockMode::NegEdge, false},
+                                           SplitCase{"clock source", 10, ClockMode::PosEdge, true},
+                                           SplitCase{"clock free", 10, ClockMode::ClkFree, false}));
 
 TEST_F(GrpPoolTest, destinations_group_separately_in_first_seen_order) {
     HcpIdent a = arena.make_reg(false, "a", 4);
@@ -78,7 +77,8 @@ TEST_F(GrpPoolTest, group_without_events_is_refused) {
     AssignMetaGrpGroup empty;
     EXPECT_EQ(panic_message([&] { empty.build(arena); }),
               "update_events must have at least one entry (first_ue from construction)");
-    EXPECT_EQ(panic_message([&] { empty.try_push_event(*meta(bit("w"), 10, ClockMode::ClkFree).cur_ue); }),
+    EXPECT_EQ(panic_message(
+                  [&] { empty.try_push_event(*meta(bit("w"), 10, ClockMode::ClkFree).cur_ue); }),
               "update_events must be initialised before try_push_event");
 }
 

@@ -38,8 +38,7 @@ TEST_F(IfPoolTest, destination_missing_from_a_branch_keeps_only_its_own_conditio
     pool.insert_branches({c0, c1}, {{meta(a), meta(b)}, {meta(b)}}, arena);
     std::vector<AssignMeta> out = pool.build_unified(arena);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(ue<UeCond>(arena, *out[0].cur_ue).conds,
-              (std::vector<std::optional<HcpIdent>>{c0}));
+    EXPECT_EQ(ue<UeCond>(arena, *out[0].cur_ue).conds, (std::vector<std::optional<HcpIdent>>{c0}));
     EXPECT_EQ(ue<UeCond>(arena, *out[1].cur_ue).conds,
               (std::vector<std::optional<HcpIdent>>{c0, c1}));
 }
@@ -82,8 +81,9 @@ TEST_F(IfPoolTest, branch_after_else_is_refused) {
     HcpIdent r = arena.make_reg(false, "r", 4);
     AssignMetaIfPool pool;
     pool.insert(std::nullopt, {meta(r)}, arena);
-    EXPECT_NE(panic_message([&] { pool.insert(bit("c"), {meta(r)}, arena); })
-                  .find("after its else branch"),
+    EXPECT_NE(panic_message([&] {
+                  pool.insert(bit("c"), {meta(r)}, arena);
+              }).find("after its else branch"),
               std::string::npos);
 }
 

@@ -12,8 +12,8 @@ protected:
         clk2 = bit("clk2");
         src = arena.make_val(false, "v", 4, 3);
     }
-    AssignMeta meta(const HcpIdent& des, int32_t priority = 10,
-                    ClockMode mode = ClockMode::PosEdge, std::optional<HcpIdent> clock = {}) {
+    AssignMeta meta(const HcpIdent& des, int32_t priority = 10, ClockMode mode = ClockMode::PosEdge,
+                    std::optional<HcpIdent> clock = {}) {
         if (!clock && (mode == ClockMode::PosEdge || mode == ClockMode::NegEdge)) clock = clk;
         AssignMeta m;
         m.des = des;

@@ -40,7 +40,9 @@ const T& node(const ModelArena& arena, const NcpIdent& id) {
     return arena.group<T>().get(id.handle());
 }
 
-inline std::string name_of(const HcpIdent& id) { return std::string(id.rel_name()); }
+inline std::string name_of(const HcpIdent& id) {
+    return std::string(id.rel_name());
+}
 
 /// Relative names of the signals ANDed by "cond_dis_expr" / "cond_and_expr", left to right.
 inline void flatten_and(const ModelArena& arena, const HcpIdent& cond,
@@ -98,9 +100,8 @@ inline std::vector<EventRow> describe_pool(const ModelArena& arena,
 }
 
 inline std::vector<EventRow> pool_rows(const ModelArena& arena, const HcpIdent& des) {
-    return describe_pool(arena, arena.read_hcp(des, [](const HcpBase& c) {
-        return c.get_update_pool();
-    }));
+    return describe_pool(arena,
+                         arena.read_hcp(des, [](const HcpBase& c) { return c.get_update_pool(); }));
 }
 
 /// Clock source names of a pool's events (empty string when absent), with their modes.

@@ -25,8 +25,8 @@ TEST_P(PoolSort, stable_by_priority_then_sub_priority) {
         // Few distinct keys, so that most events tie and stability is what decides.
         int32_t pri = (i * 7) % 4 == 0 ? DEFAULT_UE_PRI_RST : ((i * 5) % 3) * 10 - 10;
         uint64_t sub = static_cast<uint64_t>(i % 2);
-        UpdateEventIdent e = arena.make_ue_basic(src, {0, 1}, {0, 1}, pri, ClockMode::PosEdge,
-                                                 false, clk);
+        UpdateEventIdent e =
+            arena.make_ue_basic(src, {0, 1}, {0, 1}, pri, ClockMode::PosEdge, false, clk);
         arena.with_ue(e, [&](UpdateEvent& u) { u.set_sub_priority(sub); });
         keys.push_back({pri, sub, e});
     }

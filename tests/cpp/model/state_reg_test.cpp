@@ -41,9 +41,12 @@ TEST_F(StateRegTest, event_table_in_order_with_hold_keeping_the_register_itself)
 
     const Slice b{0, 1};
     std::vector<EventRow> expected = {
-        {50, {}, "s_UNSET", b, b},        {51, {"hold"}, "s", b, b},
-        {53, {"a0", "c0"}, "s_SET", b, b}, {53, {"a1"}, "s_SET", b, b},
-        {52, {"rst"}, "s_UNSET", b, b},   {54, {"start"}, "s_SET", b, b},
+        {50, {}, "s_UNSET", b, b},
+        {51, {"hold"}, "s", b, b},
+        {53, {"a0", "c0"}, "s_SET", b, b},
+        {53, {"a1"}, "s_SET", b, b},
+        {52, {"rst"}, "s_UNSET", b, b},
+        {54, {"start"}, "s_SET", b, b},
         {MAX_PRI, {"mrst"}, "s_UNSET", b, b},
     };
     EXPECT_EQ(pool_rows(arena, reg), expected);

@@ -40,7 +40,9 @@ TEST_F(SwitchPoolTest, different_edges_do_not_join) {
 
 TEST_F(SwitchPoolTest, case_counts_must_match) {
     AssignMetaSwitchPool pool(arena.make_wire(false, "sel", 1));
-    EXPECT_EQ(panic_message([&] { pool.insert_cases({0, 1}, {{}}, arena); }),
+    EXPECT_EQ(panic_message([&] {
+                  pool.insert_cases({0, 1}, {{}}, arena);
+              }),
               "assertion `left == right` failed: match_vals and update_events length must "
               "match\n  left: 2\n right: 1");
 }

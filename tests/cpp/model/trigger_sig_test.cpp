@@ -38,13 +38,27 @@ TEST_P(TriggerSigWideSignal, every_slot_reports_the_wide_signal) {
     HcpIdent wide = arena.make_wire(false, "wide", 3);
     TriggerSig sig;
     switch (GetParam()) {
-        case Slot::Hold: sig.hold_sig_i = wide; break;
-        case Slot::IntReset: sig.int_reset_sig_i = wide; break;
-        case Slot::IntStart: sig.int_start_sig_i = wide; break;
-        case Slot::Mrst: sig.mrst_sig_i = wide; break;
-        case Slot::Clk: sig.clk_sig_i = wide; break;
-        case Slot::Activation: sig.push_depend_node(wide, std::nullopt); break;
-        case Slot::Condition: sig.push_depend_node(bit("a"), wide); break;
+        case Slot::Hold:
+            sig.hold_sig_i = wide;
+            break;
+        case Slot::IntReset:
+            sig.int_reset_sig_i = wide;
+            break;
+        case Slot::IntStart:
+            sig.int_start_sig_i = wide;
+            break;
+        case Slot::Mrst:
+            sig.mrst_sig_i = wide;
+            break;
+        case Slot::Clk:
+            sig.clk_sig_i = wide;
+            break;
+        case Slot::Activation:
+            sig.push_depend_node(wide, std::nullopt);
+            break;
+        case Slot::Condition:
+            sig.push_depend_node(bit("a"), wide);
+            break;
     }
     EXPECT_EQ(panic_message([&] { sig.integrity_check("my_owner", arena, owner, 1); }),
               cat("assertion `left == right` failed: 'my_owner': signal '", wide.abs_name(),

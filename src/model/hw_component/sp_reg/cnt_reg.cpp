@@ -38,7 +38,8 @@ void CntReg::build_update_event(ModelArena& arena) {
     const Slice whole{0, bit_width};
     const TriggerSig& t = trigger_sig;
     auto push = [&](int32_t priority, const CondList& conds, const HcpIdent& src) {
-        built_events.push_back(push_clocked_event(arena, *this, priority, conds, src, whole, whole));
+        built_events.push_back(
+            push_clocked_event(arena, *this, priority, conds, src, whole, whole));
     };
     for (const auto& [act, cond] : t.depend_sigs_i) {
         push(51, {cond, act}, step);

@@ -39,8 +39,8 @@ void CycleWaitStateReg::build_support_signal(ModelArena& arena) {
     }
     is_active = arena.make_expression(false, cat(n, "_IS_ACTIVE"), LogicOp::RelationNeq, ident,
                                       *idle_cnt, whole, whole);
-    is_end = arena.make_expression(false, cat(n, "_IS_END"), LogicOp::RelationEq, ident,
-                                   end_marker, whole, whole);
+    is_end = arena.make_expression(false, cat(n, "_IS_END"), LogicOp::RelationEq, ident, end_marker,
+                                   whole, whole);
     is_not_end = arena.make_expression(false, cat(n, "_IS_NOT_END"), LogicOp::RelationNeq, ident,
                                        end_marker, whole, whole);
     inc_cond = arena.make_expression(false, cat(n, "_INC_COND"), LogicOp::BitwiseAnd, *is_active,

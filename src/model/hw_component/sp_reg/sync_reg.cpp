@@ -52,8 +52,8 @@ void SyncReg::build_update_event(ModelArena& arena) {
         const Slice bit{k, k + 1};
         push_clocked_event(arena, *this, 53, {gate, act}, up, bit, one);
         // The arrival seen this cycle, so that the last input completes the set at once.
-        UpdateEventIdent arrive = make_ctrl_event(arena, {cond, act}, up, bit, one, 53,
-                                                  ClockMode::ClkFree, std::nullopt);
+        UpdateEventIdent arrive =
+            make_ctrl_event(arena, {cond, act}, up, bit, one, 53, ClockMode::ClkFree, std::nullopt);
         with_hcp_as<Wire>(arena, wire, [&](Wire& w) { w.add_update_event(arrive); });
         ++k;
     }

@@ -5,9 +5,8 @@
 
 namespace velmora {
 // The owner is out of its slot while its events are built, so its width comes from the caller.
-void check_ident_bit_size(std::string_view owner_name, const ModelArena& arena,
-                          const HcpIdent& sig, int32_t expected, const HcpIdent& owner_i,
-                          int32_t owner_width) {
+void check_ident_bit_size(std::string_view owner_name, const ModelArena& arena, const HcpIdent& sig,
+                          int32_t expected, const HcpIdent& owner_i, int32_t owner_width) {
     int32_t actual = sig == owner_i ? owner_width : arena.hcp_width(sig);
     if (actual != expected) {
         panic_eq(cat("'", owner_name, "': signal '", sig.abs_name(), "' must be ", expected,
