@@ -34,12 +34,14 @@ AssignMeta AssignMetaGrpGroup::build(ModelArena& arena) const {
 }
 
 void AssignMetaGrpPool::insert(const AssignMeta& meta, const ModelArena& arena) {
-    for (AssignMetaGrpGroup& g : groups_) {
-        if (g.accepts(meta, arena)) {
-            g.try_push_event(mergeable_event(meta, "AssignMetaGrpPool"));
+    std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+    for (size_t i : candidates) {
+        if (groups_[i].accepts(meta, arena)) {
+            groups_[i].try_push_event(mergeable_event(meta, "AssignMetaGrpPool"));
             return;
         }
     }
+    candidates.push_back(groups_.size());
     groups_.emplace_back(meta, arena);
 }
 

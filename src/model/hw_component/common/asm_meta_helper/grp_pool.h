@@ -12,6 +12,7 @@
 // the order the groups were opened, each holding a new UeGrp of the group's events in insertion
 // order. Inserted metas must have a current event and no pending pre-condition.
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "model/hw_component/common/assign_meta.h"
@@ -48,6 +49,8 @@ public:
 
 private:
     std::vector<AssignMetaGrpGroup> groups_;
+    // Groups of each destination (by global id), so that a block of many assignments stays linear.
+    std::unordered_map<uint64_t, std::vector<size_t>> groups_of_des_;
 };
 
 }  // namespace velmora
