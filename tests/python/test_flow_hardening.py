@@ -78,4 +78,4 @@ def test_second_emit_writes_the_same_files_without_routing_again(tmp_path):
         texts.append({p.name: p.read_text() for p in (tmp_path / name).glob("*.v")})
     assert texts[0] == texts[1]
     assert len(texts[0]) == 2
-    assert texts[0]["top.v"].count("input wire din") == 1
+    assert texts[0]["top.v"].count("input wire [3:0] din") == 1
