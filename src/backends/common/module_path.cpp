@@ -11,8 +11,8 @@ bool same_module(const ModuleIdent& a, const ModuleIdent& b) {
            a.depth_level == b.depth_level;
 }
 
-ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleIdent& m) {
-    return arena.get_module(m).ident;
+ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleRef& m) {
+    return arena.group<Module>().get(m.handle()).ident;
 }
 
 ModulePath find_module_path_to_top_from_hcp(const ModelArena& arena, const HcpIdent& component) {

@@ -15,7 +15,7 @@ using ModulePath = std::vector<ModuleIdent>;
 bool same_module(const ModuleIdent& a, const ModuleIdent& b);
 
 /// The module's identity as stored in the arena (the module must be in its slot).
-ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleIdent& m);
+ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleRef& m);
 
 /// From the component's own module up to the root of its tree (depth level 0).
 ModulePath find_module_path_to_top_from_hcp(const ModelArena& arena, const HcpIdent& component);

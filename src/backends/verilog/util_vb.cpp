@@ -18,7 +18,8 @@ std::string slice_text_vb(int32_t width, const std::optional<Slice>& slice) {
 std::pair<std::string, int32_t> operand_name_width_vb(ModelArena& arena, const HcpIdent& operand,
                                                       const CurrentHcpVb& cur) {
     if (operand.global_id() == cur.ident.global_id()) return {cur.name, cur.width};
-    return take_hcp_vb(arena, operand, [](const HcpBaseVb& vb) {
+    // Only the name and width are read, so the operand stays in its slot.
+    return read_hcp_vb(arena, operand, [](const HcpBaseVb& vb) {
         return std::pair<std::string, int32_t>(vb.gen_var_name_vb(), vb.hcp().bit_width);
     });
 }

@@ -45,7 +45,9 @@ constexpr std::array<std::string_view, 248> kReserved = {
 // clang-format on
 
 bool is_reserved(std::string_view name) {
-    return std::find(kReserved.begin(), kReserved.end(), name) != kReserved.end();
+    // Reserved words are lower case; generated names start with an upper-case kind.
+    if (name.front() >= 'A' && name.front() <= 'Z') return false;
+    return std::binary_search(kReserved.begin(), kReserved.end(), name);
 }
 
 bool is_ident_start(char c) {

@@ -56,9 +56,23 @@ struct ModuleIdent {
     bool operator==(const ModuleIdent&) const = default;
 };
 
+/// The module that owns a component: its global id and slot, enough to compare it and to find its
+/// record. Components carry this instead of a whole ModuleIdent to keep their identities small.
+struct ModuleRef {
+    uint64_t module_global_id = 0;
+    ArenaHandle module_handle;
+
+    ModuleRef() = default;
+    ModuleRef(const ModuleIdent& m)  // NOLINT: a module identity names its module
+        : module_global_id(m.global_id()), module_handle(m.handle()) {}
+    uint64_t global_id() const { return module_global_id; }
+    ArenaHandle handle() const { return module_handle; }
+    bool operator==(const ModuleRef&) const = default;
+};
+
 struct HcpIdent {
     IdentBase ident_base;
-    ModuleIdent parent_module;
+    ModuleRef parent_module;
     HwComponentType hw_type = HwComponentType::Reg;
     SensitiveType sensitive_type = SensitiveType::Clocked;
 
@@ -89,7 +103,7 @@ struct FlowBlockIdent {
 };
 
 struct CcpIdent {
-    ModuleIdent parent_module;
+    ModuleRef parent_module;
     IdentBase ident_base;
     CcpType ccp_type = CcpType::Arb;
 
