@@ -56,18 +56,18 @@ void bind_naming_methods(ArenaClass& cls) {
     cls.def("module_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("module_verilog_name", {"module_i"}, 1, args, kwargs);
         ModuleIdent module = a.ident<ModuleIdent>(0);
-        return self.shared([&](const ModelArena&) -> std::string {
+        return self.shared([&](const ModelArena& m) -> std::string {
+            a.check_ident(m, 0, module);
             // TODO(backend): the module's Verilog name from the backend's naming rules.
-            (void)module;
             panic("not implemented");
         });
     });
     cls.def("hcp_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("hcp_verilog_name", {"hcp_i"}, 1, args, kwargs);
         HcpIdent hcp = a.ident<HcpIdent>(0);
-        return self.shared([&](const ModelArena&) -> std::string {
+        return self.shared([&](const ModelArena& m) -> std::string {
+            a.check_ident(m, 0, hcp);
             // TODO(backend): the component's Verilog name from the backend's naming rules.
-            (void)hcp;
             panic("not implemented");
         });
     });
