@@ -113,6 +113,8 @@ public:
     void mark_as_io(const HcpIdent& id, bool is_input, std::string io_name);
     /// True once build_flow has run on this model.
     bool flow_built() const { return flow_built_; }
+    /// Records that the design's control has been built (build_flow's last step).
+    void mark_flow_built() { flow_built_ = true; }
 
     // ---- Component factories -----------------------------------------------------------------
     HcpIdent make_reg(bool is_user_com, std::string_view name, int32_t bit_width);

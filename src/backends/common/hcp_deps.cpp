@@ -1,0 +1,40 @@
+#include "backends/common/hcp_deps.h"
+
+#include "model/model_arena.h"
+
+namespace velmora {
+namespace {
+
+void gather_clk_srcs(const ModelArena& arena, const UpdateEventIdent& ue, HcpIdentSet& out) {
+    std::vector<UpdateEventIdent> inner = arena.read_ue(ue, [&](const auto& event) {
+        if (event.common.clk_src) out.insert(*event.common.clk_src);
+        if constexpr (requires { event.ues; }) {
+            return event.ues;
+        } else {
+            return std::vector<UpdateEventIdent>{};
+        }
+    });
+    for (const UpdateEventIdent& e : inner) gather_clk_srcs(arena, e, out);
+}
+
+}  // namespace
+
+void gather_hcp_deps(ModelArena& arena, const HcpIdent& component, HcpIdentSet& out) {
+    std::vector<UpdateEventIdent> pool = arena.with_hcp(component, [&](HcpBase& c) {
+        c.gather_dep_hcps(arena, out);
+        return c.get_update_pool();
+    });
+    for (const UpdateEventIdent& ue : pool) gather_clk_srcs(arena, ue, out);
+}
+
+void remap_hcp_deps(ModelArena& arena, const HcpIdent& component, const HcpIdentMap& map) {
+    std::vector<UpdateEventIdent> pool = arena.with_hcp(component, [&](HcpBase& c) {
+        c.remap_dep_hcps(arena, map);
+        return c.get_update_pool();
+    });
+    for (const UpdateEventIdent& ue : pool) {
+        arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_clk_src(arena, map); });
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,46 @@
+#pragma once
+// The Verilog side of a hardware component: port lines, declaration lines and procedure blocks.
+// One form per component kind wraps the component while it is out of its slot (take_hcp_vb).
+#include <string>
+
+#include "backends/verilog/util_vb.h"
+#include "backends/verilog/verilog_ident.h"
+#include "model/hw_component/hcp_base.h"
+
+namespace velmora {
+
+class FileWriter;
+class ModelArena;
+
+class HcpBaseVb {
+  public:
+    explicit HcpBaseVb(const HcpBase& hcp) : hcp_(hcp) {}
+    HcpBaseVb(const HcpBaseVb&) = delete;
+    HcpBaseVb& operator=(const HcpBaseVb&) = delete;
+    virtual ~HcpBaseVb() = default;
+
+    /// Type text of the declaration, e.g. "reg  [7:0] ".
+    virtual std::string gen_type_vb() const = 0;
+    /// The name as printed: the component's absolute name.
+    virtual std::string gen_var_name_vb() const { return verilog_ident(hcp_.get_global_name()); }
+    virtual int amt_io_line_vb() const { return 0; }
+    virtual int amt_init_line_vb() const { return 1; }
+    virtual int amt_precedure_blk_vb() const { return 1; }
+    /// Writes port line i (no separator, no line feed).
+    virtual void gen_io_line_vb(int i, ModelArena& arena, FileWriter& writer) const;
+    /// Writes declaration line i without its line feed: "{type} {name};" unless a kind says else.
+    virtual void gen_init_line_vb(int i, ModelArena& arena, FileWriter& writer) const;
+    /// Writes procedure block j, line feeds included.
+    virtual void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const;
+
+    const HcpBase& hcp() const { return hcp_; }
+    /// This component as the current one of operand formatting.
+    CurrentHcpVb current() const {
+        return CurrentHcpVb{hcp_.ident, gen_var_name_vb(), hcp_.bit_width};
+    }
+
+  protected:
+    const HcpBase& hcp_;
+};
+
+}  // namespace velmora

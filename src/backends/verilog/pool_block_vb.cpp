@@ -1,0 +1,28 @@
+#include "backends/verilog/pool_block_vb.h"
+
+#include "backends/verilog/ue_vb.h"
+#include "model/model_arena.h"
+#include "util/file_writer.h"
+#include "util/str_cat.h"
+
+namespace velmora {
+
+void gen_pool_block_vb(ModelArena& arena, FileWriter& writer, const CurrentHcpVb& des,
+                       const std::vector<UpdateEventIdent>& pool, std::string_view dest_text) {
+    if (pool.empty()) return;
+    UeCommon first = arena.get_ue_common(pool.front());
+    std::optional<std::string> clk_text;
+    if (first.clk_src) clk_text = fmt_operand(*first.clk_src, std::nullopt, arena, des);
+    std::string sensitivity = sensitivity_list(first.clk_mode, clk_text);
+
+    const std::vector<std::string> templates{cat(dest_text, "{DES_SLICE} <= {SRC};")};
+    writer.write(cat("always @(", sensitivity, ") begin\n"));
+    for (const UpdateEventIdent& ue : pool) {
+        take_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
+            vb.transpile(templates, 4, arena, des, writer);
+        });
+    }
+    writer.write("end\n");
+}
+
+}  // namespace velmora

@@ -1,0 +1,109 @@
+#include "backends/verilog/verilog_ident.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/internal_error.h"
+#include "util/str_cat.h"
+
+namespace velmora {
+namespace {
+
+// Reserved words of Verilog-2005 and SystemVerilog-2017: the tools we feed read either language.
+// clang-format off
+constexpr std::array<std::string_view, 248> kReserved = {
+    "accept_on", "alias", "always", "always_comb", "always_ff", "always_latch", "and", "assert",
+    "assign", "assume", "automatic", "before", "begin", "bind", "bins", "binsof", "bit", "break",
+    "buf", "bufif0", "bufif1", "byte", "case", "casex", "casez", "cell", "chandle", "checker",
+    "class", "clocking", "cmos", "config", "const", "constraint", "context", "continue", "cover",
+    "covergroup", "coverpoint", "cross", "deassign", "default", "defparam", "design", "disable",
+    "dist", "do", "edge", "else", "end", "endcase", "endchecker", "endclass", "endclocking",
+    "endconfig", "endfunction", "endgenerate", "endgroup", "endinterface", "endmodule",
+    "endpackage", "endprimitive", "endprogram", "endproperty", "endsequence", "endspecify",
+    "endtable", "endtask", "enum", "event", "eventually", "expect", "export", "extends", "extern",
+    "final", "first_match", "for", "force", "foreach", "forever", "fork", "forkjoin", "function",
+    "generate", "genvar", "global", "highz0", "highz1", "if", "iff", "ifnone", "ignore_bins",
+    "illegal_bins", "implements", "implies", "import", "incdir", "include", "initial", "inout",
+    "input", "inside", "instance", "int", "integer", "interconnect", "interface", "intersect",
+    "join", "join_any", "join_none", "large", "let", "liblist", "library", "local", "localparam",
+    "logic", "longint", "macromodule", "matches", "medium", "modport", "module", "nand",
+    "negedge", "nettype", "new", "nexttime", "nmos", "nor", "noshowcancelled", "not", "notif0",
+    "notif1", "null", "or", "output", "package", "packed", "parameter", "pmos", "posedge",
+    "primitive", "priority", "program", "property", "protected", "pull0", "pull1", "pulldown",
+    "pullup", "pulsestyle_ondetect", "pulsestyle_onevent", "pure", "rand", "randc", "randcase",
+    "randsequence", "rcmos", "real", "realtime", "ref", "reg", "reject_on", "release", "repeat",
+    "restrict", "return", "rnmos", "rpmos", "rtran", "rtranif0", "rtranif1", "s_always",
+    "s_eventually", "s_nexttime", "s_until", "s_until_with", "scalared", "sequence", "shortint",
+    "shortreal", "showcancelled", "signed", "small", "soft", "solve", "specify", "specparam",
+    "static", "string", "strong", "strong0", "strong1", "struct", "super", "supply0", "supply1",
+    "sync_accept_on", "sync_reject_on", "table", "tagged", "task", "this", "throughout", "time",
+    "timeprecision", "timeunit", "tran", "tranif0", "tranif1", "tri", "tri0", "tri1", "triand",
+    "trior", "trireg", "type", "typedef", "union", "unique", "unique0", "unsigned", "until",
+    "until_with", "untyped", "use", "uwire", "var", "vectored", "virtual", "void", "wait",
+    "wait_order", "wand", "weak", "weak0", "weak1", "while", "wildcard", "wire", "with", "within",
+    "wor", "xnor", "xor"};
+// clang-format on
+
+bool is_reserved(std::string_view name) {
+    return std::find(kReserved.begin(), kReserved.end(), name) != kReserved.end();
+}
+
+bool is_ident_start(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool is_ident_char(char c) {
+    return is_ident_start(c) || (c >= '0' && c <= '9') || c == '$';
+}
+
+// Length of the UTF-8 sequence starting at `s[i]`, or 0 when it is malformed.
+size_t utf8_sequence_len(std::string_view s, size_t i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char lead = byte(i);
+    size_t len = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
+    if (len == 0 || i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    }
+    uint32_t cp = len == 1 ? lead : lead & (0x7F >> len);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
+    static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+// An escaped identifier ends at the first white space, so the name may contain none, nor any
+// other byte a tool could read as a terminator.
+void check_escapable(std::string_view name) {
+    if (name.empty()) panic("verilog_ident: an empty name cannot be written as a Verilog name");
+    for (size_t i = 0; i < name.size();) {
+        size_t len = utf8_sequence_len(name, i);
+        if (len == 0) panic(cat("verilog_ident: name \"", name, "\" is not valid UTF-8"));
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (len == 1 && (c <= 0x20 || c == 0x7F)) {
+            panic(cat("verilog_ident: name \"", name,
+                      "\" contains white space or a control character"));
+        }
+        i += len;
+    }
+}
+
+}  // namespace
+
+bool is_plain_verilog_ident(std::string_view name) {
+    if (name.empty() || !is_ident_start(name.front())) return false;
+    if (!std::all_of(name.begin(), name.end(), is_ident_char)) return false;
+    return !is_reserved(name);
+}
+
+std::string verilog_ident(std::string_view name) {
+    if (is_plain_verilog_ident(name)) return std::string(name);
+    check_escapable(name);
+    return cat("\\", name, " ");
+}
+
+}  // namespace velmora

@@ -1,0 +1,48 @@
+#pragma once
+// Buffered output file of the Verilog backend. Text collects in a pending buffer and goes to the
+// file once the buffer holds `kFlushThreshold` bytes. The first write, flush or close failure is
+// kept and reported by close(), so that a writer can be handed to text generators that do not
+// check errors themselves.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+class FileWriter {
+  public:
+    static constexpr size_t kFlushThreshold = 4096;
+    static constexpr size_t kFileBufferSize = 8192;
+
+    /// Opens `path` for writing, creating or truncating it. On failure returns nothing and stores
+    /// the system's error text in `error`.
+    static std::optional<FileWriter> open(const std::string& path, std::string& error);
+
+    FileWriter(FileWriter&& other) noexcept;
+    FileWriter& operator=(FileWriter&&) = delete;
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+    /// Writes what is left and closes; errors are dropped here (call close() to see them).
+    ~FileWriter();
+
+    /// Appends to the pending buffer; a full buffer is handed to the file and flushed.
+    void write(std::string_view text);
+    /// Hands the pending buffer to the file and flushes the file.
+    void flush();
+    /// Flushes and closes the file. Returns the first failure seen since open, if any.
+    std::optional<std::string> close();
+
+    const std::string& path() const { return path_; }
+
+  private:
+    FileWriter(std::FILE* file, std::string path);
+    void note_error();
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string pending_;
+    std::optional<std::string> error_;
+};
+
+}  // namespace velmora
