@@ -59,7 +59,7 @@ Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const 
     int32_t got = arena.hcp_width(value);
     if (want == got) return std::nullopt;
     return cat(value.abs_name(), " has ", got, " bits but ", target.abs_name(), " has ", want,
-               "; the value must have the same width");
+               " bits; the value must have the same width");
 }
 
 Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage) {
@@ -132,6 +132,7 @@ Problem check_open_for_additions(const ModelArena& arena, std::string_view opera
 }
 
 Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_view io_name) {
+    if (io_name.empty()) return "an IO name must not be empty: it becomes a port name";
     if (io_name == "clk" || io_name == "mrst") {
         return cat("\"", io_name,
                    "\" is reserved for the design's clock and master reset inputs (\"clk\", "

@@ -47,6 +47,7 @@ Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const 
 
 /// Pushing (m, stage): m is not on the trace stack yet; at component init, the module on top
 /// (which m will be registered under) is the one m was created in, and m is not its child yet.
+/// This and check_top_module expect `m` to have passed check_ident.
 Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
 /// Popping: the top entry is (m, stage). An empty stack is left to the pop itself.
 Problem check_untrack(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
@@ -62,7 +63,7 @@ Problem check_open_for_additions(const ModelArena& arena, std::string_view opera
 
 // ---- IO marks -----------------------------------------------------------------------------------
 
-/// The IO name is not one of the design's own inputs ("clk", "mrst") and no other component of
+/// The IO name is not empty, not one of the design's own inputs ("clk", "mrst") and no other component of
 /// the design carries it (marking the same component again replaces its mark).
 Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_view io_name);
 
