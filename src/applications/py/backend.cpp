@@ -6,6 +6,9 @@
 #include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
+#include "backends/verilog/backend_verilog.h"
+#include "backends/verilog/hcp_vb_dispatch.h"
+#include "backends/verilog/module_vb.h"
 #include "common/internal_error.h"
 
 namespace nb = nanobind;
@@ -17,16 +20,15 @@ namespace {
 class BackendObject : public OwnedObject {
   public:
     explicit BackendObject(ModelArena model)
-        : OwnedObject("BackendVerilog"), model_(std::move(model)) {}
+        : OwnedObject("BackendVerilog"), backend_(std::move(model)) {}
 
     template <class F>
     decltype(auto) exclusive(F&& f) {
-        return use(Access::Exclusive, [&]() -> decltype(auto) { return f(model_); });
+        return use(Access::Exclusive, [&]() -> decltype(auto) { return f(backend_); });
     }
 
   private:
-    // TODO(backend): hold the backend driver once it exists; it is built from this model.
-    ModelArena model_;
+    BackendVerilog backend_;
 };
 
 }  // namespace
@@ -45,10 +47,8 @@ void register_backend_class(nb::module_& m) {
             CallArgs a("emit", {"output_dir", "top_file_name"}, 2, args, kwargs);
             std::string output_dir = a.str(0);
             std::string top_file_name = a.str(1);
-            self.exclusive([&](ModelArena&) {
-                // TODO(backend): forward to the backend driver's emit(output_dir, top_file_name).
-                panic("not implemented");
-            });
+            self.exclusive(
+                [&](BackendVerilog& backend) { backend.emit(output_dir, top_file_name); });
         });
 }
 
@@ -58,8 +58,7 @@ void bind_naming_methods(ArenaClass& cls) {
         ModuleIdent module = a.ident<ModuleIdent>(0);
         return self.shared([&](const ModelArena& m) -> std::string {
             a.check_ident(m, 0, module);
-            // TODO(backend): the module's Verilog name from the backend's naming rules.
-            panic("not implemented");
+            return module_sim_name_vb(m, module);
         });
     });
     cls.def("hcp_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
@@ -67,8 +66,7 @@ void bind_naming_methods(ArenaClass& cls) {
         HcpIdent hcp = a.ident<HcpIdent>(0);
         return self.shared([&](const ModelArena& m) -> std::string {
             a.check_ident(m, 0, hcp);
-            // TODO(backend): the component's Verilog name from the backend's naming rules.
-            panic("not implemented");
+            return hcp_verilog_name(m, hcp);
         });
     });
 }

@@ -1,6 +1,7 @@
 #include "backends/verilog/expression_vb.h"
 
 #include "common/internal_error.h"
+#include "model/model_arena.h"
 #include "util/file_writer.h"
 #include "util/str_cat.h"
 
@@ -33,7 +34,9 @@ std::string ExpressionVb::gen_rhs_vb(ModelArena& arena) const {
         case LogicOp::Assign:
             return a;
         case LogicOp::ExtendBit: {
-            int32_t a_size = expr_.a_slice ? expr_.a_slice->size() : 0;
+            // Without a slice the whole operand is extended: padding by the full result width
+            // would write a value wider than the expression.
+            int32_t a_size = expr_.a_slice ? expr_.a_slice->size() : arena.hcp_width(expr_.a);
             int32_t pad = expr_.bit_width - a_size;
             if (pad <= 0) return a;
             std::string fill = expr_.b ? operand_b() : std::string("1'b0");

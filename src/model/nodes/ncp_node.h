@@ -81,6 +81,8 @@ public:
     TriggerSig to_trigger_sig(const ModelArena& arena) const;
     HcpIdent bind_with_rst_output_if_reset(ModelArena& arena, const HcpIdent& x) const;
     HcpIdent bind_with_hold_if_hold(ModelArena& arena, const HcpIdent& x) const;
+    /// The exit of a state-holding node: `raw` gated by the internal reset, then by the hold.
+    HcpIdent bind_exit_with_rst_and_hold(ModelArena& arena, const HcpIdent& raw) const;
 
 protected:
     NodeTriggers triggers_;

@@ -45,6 +45,11 @@ public:
     int32_t max_cycle = 1;
     std::optional<HcpIdent> last_cycle, zero, at_last, inc;
     std::vector<UpdateEventIdent> built_events;
+
+    /// "_LAST_CYCLE", "_ZERO", "_AT_LAST", "_INC_VAL", "_INC"; run by the CounterNode's prelim.
+    void build_support_signal(ModelArena& arena);
+    /// The counter's events from the stored TriggerSig; run by the CounterNode's final step.
+    void build_update_event(ModelArena& arena);
 };
 
 class CondWaitStateReg : public ControlRegBase {
@@ -79,5 +84,7 @@ public:
 
 /// Width of a counter for 0 .. max_cycle - 1 (at least 1 bit).
 int32_t cnt_reg_width(int32_t max_cycle);
+/// Bits of the waited-cycle count of a CycleWaitStateReg; the register is one bit wider.
+int32_t cycle_wait_cnt_width(int32_t wait_cycle);
 
 }  // namespace velmora

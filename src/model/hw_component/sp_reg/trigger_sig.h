@@ -28,4 +28,8 @@ struct TriggerSig {
                          const HcpIdent& owner_i, int32_t owner_width) const;
 };
 
+/// `sig` must be `expected` bits wide; when it is the owner (out of its slot) `owner_width` counts.
+void check_ident_bit_size(std::string_view owner_name, const ModelArena& arena, const HcpIdent& sig,
+                          int32_t expected, const HcpIdent& owner_i, int32_t owner_width);
+
 }  // namespace velmora
