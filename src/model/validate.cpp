@@ -11,7 +11,9 @@ namespace {
 constexpr std::string_view kNotHere =
     " (an identity from another ModelArena, or one kept after BackendVerilog took the model)";
 
-std::string_view abs_name(const ModuleIdent& m) { return m.ident_base.abs_view(); }
+std::string_view abs_name(const ModuleIdent& m) {
+    return m.ident_base.abs_view();
+}
 
 }  // namespace
 
@@ -75,7 +77,8 @@ Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitSta
     const ModuleIdent& parent = stack.back().first;
     ArenaHandle master = arena.find_module(m)->ident.master_module_handle;
     if (master.is_unset()) {
-        return cat(abs_name(m), " was created outside any module, so it cannot become a sub-module of ",
+        return cat(abs_name(m),
+                   " was created outside any module, so it cannot become a sub-module of ",
                    abs_name(parent));
     }
     if (!(master == parent.handle())) {

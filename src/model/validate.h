@@ -63,8 +63,8 @@ Problem check_open_for_additions(const ModelArena& arena, std::string_view opera
 
 // ---- IO marks -----------------------------------------------------------------------------------
 
-/// The IO name is not empty, not one of the design's own inputs ("clk", "mrst") and no other component of
-/// the design carries it (marking the same component again replaces its mark).
+/// The IO name is not empty, not one of the design's own inputs ("clk", "mrst") and no other
+/// component of the design carries it (marking the same component again replaces its mark).
 Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_view io_name);
 
 }  // namespace velmora

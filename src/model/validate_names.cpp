@@ -14,7 +14,11 @@ constexpr size_t kPreviewBytes = 48;
 char32_t next_code_point(std::string_view s, size_t& i) {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char b0 = byte(i);
-    size_t len = b0 < 0x80 ? 1 : (b0 >> 5) == 0x6 ? 2 : (b0 >> 4) == 0xE ? 3 : (b0 >> 3) == 0x1E ? 4 : 0;
+    size_t len = b0 < 0x80           ? 1
+                 : (b0 >> 5) == 0x6  ? 2
+                 : (b0 >> 4) == 0xE  ? 3
+                 : (b0 >> 3) == 0x1E ? 4
+                                     : 0;
     if (len == 0 || i + len > s.size()) {
         ++i;
         return 0xFFFD;
@@ -87,8 +91,9 @@ Problem check_width_range(int32_t width, int32_t max, std::string_view what) {
 
 Problem check_user_name(std::string_view name) {
     if (name.size() > kMaxUserNameLen) {
-        return cat(quoted_preview(name), " is ", name.size(), " bytes long; a name may have at most ",
-                   kMaxUserNameLen, " bytes (the rest of the ", MAX_NAME_LEN,
+        return cat(quoted_preview(name), " is ", name.size(),
+                   " bytes long; a name may have at most ", kMaxUserNameLen,
+                   " bytes (the rest of the ", MAX_NAME_LEN,
                    "-byte limit is kept for the names derived from it)");
     }
     for (size_t i = 0; i < name.size();) {
@@ -103,7 +108,9 @@ Problem check_user_name(std::string_view name) {
     return std::nullopt;
 }
 
-Problem check_bit_width(int32_t width) { return check_width_range(width, kMaxBitWidth, "bit width"); }
+Problem check_bit_width(int32_t width) {
+    return check_width_range(width, kMaxBitWidth, "bit width");
+}
 
 Problem check_index_width(int32_t width) {
     return check_width_range(width, kMaxIndexWidth, "index width");

@@ -118,6 +118,12 @@ void CallArgs::check_slice(const ModelArena& arena, size_t i, const HcpIdent& si
     if (slice) refuse_if(i, velmora::check_slice(arena, signal, *slice));
 }
 
+void CallArgs::check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                          const OptSlice& cond_slice) const {
+    check_ident(arena, cond_arg, cond);
+    py::check_cond(arena, cond, cond_slice);
+}
+
 void check_open_for_additions(const ModelArena& arena, const char* method) {
     if (Problem p = velmora::check_open_for_additions(arena, method)) raise_value_error(*p);
 }

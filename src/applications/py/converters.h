@@ -136,6 +136,10 @@ class CallArgs {
     /// Slice argument `i`, when given, lies within `signal`.
     void check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
                      const OptSlice& slice) const;
+    /// A flow block condition (argument `cond_arg`): a component of `arena`, then the condition
+    /// check below, which also bounds a usable slice by the condition's width.
+    void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                    const OptSlice& cond_slice) const;
 
   private:
     [[noreturn]] void fail(size_t i, const std::string& reason) const;

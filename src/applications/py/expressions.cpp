@@ -31,8 +31,7 @@ bool is_unary_op(LogicOp op) {
 }
 
 HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& name, LogicOp op,
-                       const PyOperand& a, const PyOperand& b, OptSlice a_slice,
-                       OptSlice b_slice) {
+                       const PyOperand& a, const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
     check_open_for_additions(m, "mk_expression");
     args.check_operand(m, 2, a);
     args.check_operand(m, 3, b);

@@ -63,10 +63,9 @@ void bind_lifecycle(ArenaClass& cls) {
                           raise_value_error(*failure);
                       }
                   });
-    bind_block_op(cls, "finalize_flow_block",
-                  [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
-                      m.finalize_flow_block(b);
-                  });
+    bind_block_op(
+        cls, "finalize_flow_block",
+        [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
         self.exclusive([](ModelArena& m) { m.finalize_flow_procedure(); });

@@ -16,8 +16,8 @@ inline constexpr int32_t kMaxIndexWidth = 32;
 
 /// Bytes of an absolute name kept free beyond the caller's name: the kind prefix, the affixes of
 /// generated names ("IO_OUT_", "_DEFAULT_ZERO", "_CONDSLICE", "_asm", "_ext", "_c", ...), the
-/// separators and up to 20 digits of global id. The longest derived name seen so far takes 46
-/// (an "IO_WIRE_IO_OUT_{}_CONDSLICE_{id}" port of a condition slice).
+/// separators and up to 20 digits of global id. The longest derived names known take under 50,
+/// e.g. "IO_WIRE_IO_OUT_{}_DEFAULT_ZERO_{id}" (49), a routed port of a wire's default constant.
 inline constexpr size_t kGeneratedNameAllowance = 64;
 
 /// Longest name, in bytes, a caller may give; every name derived from it fits MAX_NAME_LEN.

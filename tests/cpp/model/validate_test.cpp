@@ -1,9 +1,10 @@
+#include "model/validate.h"
+
 #include <gtest/gtest.h>
 
 #include "common/arena.h"
 #include "model/common/limits.h"
 #include "model/model_arena.h"
-#include "model/validate.h"
 
 namespace velmora {
 namespace {
