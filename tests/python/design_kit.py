@@ -66,6 +66,7 @@ class Design:
 
     # ---- build and emit ------------------------------------------------------------------
     def emit(self, out_dir: os.PathLike, top_file: str = "top") -> Emitted:
+        Path(out_dir).mkdir(parents=True, exist_ok=True)
         self.arena.set_top_module(self.top)
         self.arena.build_flow()
         top_name = self.arena.module_verilog_name(self.top)
