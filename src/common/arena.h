@@ -44,6 +44,12 @@ public:
     }
 
     const T& get(ArenaHandle h) const { return node_checked(h).value; }
+    /// The object in the slot, or null when the handle names no slot of this group (a handle
+    /// from another arena); for checking caller input before any access that would fail hard.
+    const T* try_get(ArenaHandle h) const {
+        if (h.index >= nodes_.size() || nodes_[h.index].generation != h.generation) return nullptr;
+        return &nodes_[h.index].value;
+    }
     T& get_mut(ArenaHandle h) { return node_checked(h).value; }
 
     /// Moves the object out, leaving an empty placeholder of the same kind in the slot.

@@ -81,6 +81,13 @@ public:
     const Module& get_module(const ModuleIdent& id) const {
         return group<Module>().get(id.handle());
     }
+    /// The stored object an identity's handle names, or null when it names no slot of this
+    /// arena. The stored identity may still differ from `id` (see model/validate.h).
+    const HcpBase* find_hcp(const HcpIdent& id) const;
+    const FlowBlock* find_block(const FlowBlockIdent& id) const;
+    const Module* find_module(const ModuleIdent& id) const {
+        return group<Module>().try_get(id.handle());
+    }
 
     int32_t hcp_width(const HcpIdent& id) const;
     Slice hcp_full_slice(const HcpIdent& id) const { return Slice{0, hcp_width(id)}; }
@@ -327,8 +334,19 @@ decltype(auto) ModelArena::read_block(const FlowBlockIdent& id, F&& f) const {
     VELMORA_BLOCK_DISPATCH(VELMORA_READ)
 }
 
+#define VELMORA_FIND(T) return group<T>().try_get(id.handle());
+
+inline const HcpBase* ModelArena::find_hcp(const HcpIdent& id) const {
+    if (id.hw_type == HwComponentType::Nest) return nullptr;
+    VELMORA_HCP_DISPATCH(VELMORA_FIND)
+}
+inline const FlowBlock* ModelArena::find_block(const FlowBlockIdent& id) const {
+    VELMORA_BLOCK_DISPATCH(VELMORA_FIND)
+}
+
 #undef VELMORA_TAKE
 #undef VELMORA_READ
+#undef VELMORA_FIND
 
 template <class T>
 HcpIdent ModelArena::insert_hcp(T object, bool is_user_com) {

@@ -103,10 +103,3 @@ def test_extend_bit_takes_signals_only(arena, top):
     with pytest.raises(TypeError, match="^argument 'a': expected HcpIdent, got int$"):
         arena.mk_extend_bit("x", 3, 12)
 
-
-@pytest.mark.parametrize("width", [0, -3])
-def test_int_operand_next_to_a_signal_of_no_positive_width(arena, top, width):
-    a = arena.mk_wire("a", width)
-    e = arena.mk_expression("e", L.BitwiseAnd, a, 5)
-    assert e.global_id == a.global_id + 2
-    assert arena.get_hw_bit_sz(e) == width

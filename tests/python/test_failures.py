@@ -38,7 +38,8 @@ def test_panic_exception_is_not_caught_by_except_exception(arena):
 @pytest.mark.parametrize(
     "fail, exc",
     [
-        (lambda a, m: a.mk_mem_blk("mb", 0, 1), v.PanicException),
+        (lambda a, m: (a.set_top_module(m), a.set_top_module(m)), v.PanicException),
+        (lambda a, m: a.mk_mem_blk("mb", 0, 1), ValueError),
         (lambda a, m: a.set_reg_reset(a.mk_reg("r", 1), m), TypeError),
         (lambda a, m: a.mk_expression("e", v.LogicOp.Dummy, 1, 1), ValueError),
         (lambda a, m: a.mk_reg("r", 2**33), OverflowError),
@@ -111,8 +112,12 @@ def test_backend_takes_the_model_and_leaves_an_empty_arena(arena):
     v.BackendVerilog(arena)
     with pytest.raises(v.PanicException, match="^build_flow: no top module set$"):
         arena.build_flow()
-    with pytest.raises(v.PanicException, match="ArenaHandle index out of range"):
+    with pytest.raises(ValueError) as e:
         arena.get_hw_bit_sz(r)
+    assert str(e.value) == (
+        f"argument 'hcp_i': REG_r_{r.global_id} is not a component of this arena "
+        "(an identity from another ModelArena, or one kept after BackendVerilog took the model)"
+    )
     with pytest.raises(v.PanicException, match="^module trace stack is empty$"):
         arena.mk_reg("r2", 4)
     # The empty arena is a full arena again.

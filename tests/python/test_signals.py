@@ -51,14 +51,14 @@ def test_io_mark(arena, top):
 @pytest.mark.parametrize(
     "call, message",
     [
-        (lambda a: a.mk_mem_blk("m", 0, 4), "bit_width must be positive, got 0"),
-        (lambda a: a.mk_mem_blk("m", 8, 0), "index_width must be positive, got 0"),
+        (lambda a: a.mk_mem_blk("m", 0, 4), "argument 'bit_width': bit width must be 1 to 65536, got 0"),
+        (lambda a: a.mk_mem_blk("m", 8, 0), "argument 'index_width': index width must be 1 to 32, got 0"),
         (lambda a: a.mk_mem_ele("e", a.mk_mem_blk("m", 8, 2), a.mk_wire("i", 2), 0, False),
-         "bit_width must be positive, got 0"),
+         "argument 'bit_width': bit width must be 1 to 65536, got 0"),
     ],
 )  # fmt: skip
-def test_memory_width_checks_panic(arena, top, call, message):
-    with pytest.raises(v.PanicException) as e:
+def test_memory_widths_below_one_are_refused(arena, top, call, message):
+    with pytest.raises(ValueError) as e:
         call(arena)
     assert str(e.value) == message
 
@@ -79,5 +79,9 @@ def test_identity_of_another_arena_is_refused(arena, top):
     for _ in range(3):
         other.mk_reg("pad", 1)
     foreign = other.mk_reg("foreign", 4)
-    with pytest.raises(v.PanicException, match="ArenaHandle index out of range"):
+    with pytest.raises(ValueError) as e:
         arena.get_hw_bit_sz(foreign)
+    assert str(e.value) == (
+        f"argument 'hcp_i': REG_foreign_{foreign.global_id} is not a component of this arena "
+        "(an identity from another ModelArena, or one kept after BackendVerilog took the model)"
+    )

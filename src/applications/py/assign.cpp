@@ -29,8 +29,14 @@ void warn_resized(const SanitizedSrc& fitted, const HcpIdent& des) {
     nb::module_::import_("warnings").attr("warn")(message);
 }
 
-void gen_basic_assign(ModelArena& m, const HcpIdent& des, const PyOperand& src, OptSlice src_slice,
-                      OptSlice des_slice) {
+void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
+                      const PyOperand& src, OptSlice src_slice, OptSlice des_slice) {
+    check_open_for_additions(m, "gen_basic_assign");
+    args.check_ident(m, 0, des);
+    args.check_operand(m, 1, src);
+    args.check_slice(m, 3, des, des_slice);
+    // An int source is made to the destination's size; a slice given with it is not used.
+    if (const HcpIdent* sig = src.ident()) args.check_slice(m, 2, *sig, src_slice);
     HcpIdent src_sig;
     if (src.is_int()) {
         int32_t width = des_slice ? des_slice->size() : m.hcp_width(des);
@@ -53,7 +59,8 @@ void bind_assign_methods(ArenaClass& cls) {
         PyOperand src = a.operand(1);
         OptSlice src_slice = a.slice(2);
         OptSlice des_slice = a.slice(3);
-        self.exclusive([&](ModelArena& m) { gen_basic_assign(m, des, src, src_slice, des_slice); });
+        self.exclusive(
+            [&](ModelArena& m) { gen_basic_assign(m, a, des, src, src_slice, des_slice); });
     });
     cls.def("get_asm_pri_mode", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("get_asm_pri_mode", {}, 0, args, kwargs);

@@ -56,14 +56,18 @@ void bind_naming_methods(ArenaClass& cls) {
     cls.def("module_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("module_verilog_name", {"module_i"}, 1, args, kwargs);
         ModuleIdent module = a.ident<ModuleIdent>(0);
-        return self.shared(
-            [&](const ModelArena& m) -> std::string { return module_sim_name_vb(m, module); });
+        return self.shared([&](const ModelArena& m) -> std::string {
+            a.check_ident(m, 0, module);
+            return module_sim_name_vb(m, module);
+        });
     });
     cls.def("hcp_verilog_name", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("hcp_verilog_name", {"hcp_i"}, 1, args, kwargs);
         HcpIdent hcp = a.ident<HcpIdent>(0);
-        return self.shared(
-            [&](const ModelArena& m) -> std::string { return hcp_verilog_name(m, hcp); });
+        return self.shared([&](const ModelArena& m) -> std::string {
+            a.check_ident(m, 0, hcp);
+            return hcp_verilog_name(m, hcp);
+        });
     });
 }
 

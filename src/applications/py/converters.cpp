@@ -87,6 +87,47 @@ std::string CallArgs::str(size_t i) const {
     return std::string(data, static_cast<size_t>(size));
 }
 
+std::string CallArgs::name(size_t i) const {
+    std::string text = str(i);
+    refuse_if(i, check_user_name(text));
+    return text;
+}
+
+int32_t CallArgs::bit_width(size_t i) const {
+    int32_t width = i32(i);
+    refuse_if(i, check_bit_width(width));
+    return width;
+}
+
+int32_t CallArgs::index_width(size_t i) const {
+    int32_t width = i32(i);
+    refuse_if(i, check_index_width(width));
+    return width;
+}
+
+void CallArgs::refuse_if(size_t i, const Problem& problem) const {
+    if (problem) raise_value_error(cat("argument '", names_[i], "': ", *problem));
+}
+
+void CallArgs::check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const {
+    if (const HcpIdent* id = operand.ident()) check_ident(arena, i, *id);
+}
+
+void CallArgs::check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
+                           const OptSlice& slice) const {
+    if (slice) refuse_if(i, velmora::check_slice(arena, signal, *slice));
+}
+
+void CallArgs::check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                          const OptSlice& cond_slice) const {
+    check_ident(arena, cond_arg, cond);
+    py::check_cond(arena, cond, cond_slice);
+}
+
+void check_open_for_additions(const ModelArena& arena, const char* method) {
+    if (Problem p = velmora::check_open_for_additions(arena, method)) raise_value_error(*p);
+}
+
 int32_t CallArgs::i32(size_t i) const {
     nb::object v = exact_int(values_[i]);
     if (!v.is_valid()) fail(i, expected("int", values_[i]));

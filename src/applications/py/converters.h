@@ -15,6 +15,7 @@
 #include "model/common/ident.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
+#include "model/validate.h"
 
 namespace velmora {
 class ModelArena;
@@ -84,7 +85,13 @@ class CallArgs {
     bool present(size_t i) const { return values_[i].is_valid() && !values_[i].is_none(); }
 
     std::string str(size_t i) const;
+    /// A name given to a new object: a str that follows the naming rules (ValueError otherwise).
+    std::string name(size_t i) const;
     int32_t i32(size_t i) const;
+    /// A width in bits, 1 to kMaxBitWidth (ValueError otherwise).
+    int32_t bit_width(size_t i) const;
+    /// A memory index width in bits, 1 to kMaxIndexWidth (ValueError otherwise).
+    int32_t index_width(size_t i) const;
     /// An int, or nullopt when absent or None.
     std::optional<int32_t> opt_i32(size_t i) const;
     uint64_t u64(size_t i) const;
@@ -114,6 +121,26 @@ class CallArgs {
         return static_cast<E>(v);
     }
 
+    // Checks against the model, made once the arena is in use and before the core runs. Each
+    // raises ValueError "argument '{name}': {problem}".
+
+    /// Raises when the core reported a problem with argument `i`.
+    void refuse_if(size_t i, const Problem& problem) const;
+    /// Identity argument `i` names an object of `arena`.
+    template <class Id>
+    void check_ident(const ModelArena& arena, size_t i, const Id& id) const {
+        refuse_if(i, velmora::check_ident(arena, id));
+    }
+    /// A signal operand names a component of `arena`; an int operand passes.
+    void check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const;
+    /// Slice argument `i`, when given, lies within `signal`.
+    void check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
+                     const OptSlice& slice) const;
+    /// A flow block condition (argument `cond_arg`): a component of `arena`, then the condition
+    /// check below, which also bounds a usable slice by the condition's width.
+    void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                    const OptSlice& cond_slice) const;
+
   private:
     [[noreturn]] void fail(size_t i, const std::string& reason) const;
     static std::string expected(const char* what, nanobind::handle got);
@@ -122,6 +149,9 @@ class CallArgs {
     std::vector<const char*> names_;
     std::vector<nanobind::handle> values_;
 };
+
+/// Refuses `method` with ValueError once build_flow has run: the model takes no additions then.
+void check_open_for_additions(const ModelArena& arena, const char* method);
 
 /// The signal an operand stands for: an identity as it is, an int as a new user constant named
 /// "{name_base}_c" of `width` bits holding the value modulo 2^width (two's complement); a width

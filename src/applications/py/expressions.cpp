@@ -30,8 +30,14 @@ bool is_unary_op(LogicOp op) {
     return op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot;
 }
 
-HcpIdent mk_expression(ModelArena& m, const std::string& name, LogicOp op, const PyOperand& a,
-                       const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
+HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& name, LogicOp op,
+                       const PyOperand& a, const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
+    check_open_for_additions(m, "mk_expression");
+    args.check_operand(m, 2, a);
+    args.check_operand(m, 3, b);
+    // The slice of an int operand is not used: the constant is made to size.
+    if (const HcpIdent* sig = a.ident()) args.check_slice(m, 4, *sig, a_slice);
+    if (const HcpIdent* sig = b.ident()) args.check_slice(m, 5, *sig, b_slice);
     if (!is_binary_op(op)) {
         raise_value_error(cat(member_name(op),
                               " is not a binary expression op (use mk_expression_single / "
@@ -60,23 +66,26 @@ void bind_expression_methods(ArenaClass& cls) {
     cls.def("mk_expression", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("mk_expression", {"name", "op", "a", "b", "a_slice", "b_slice"}, 4, args,
                    kwargs);
-        std::string name = a.str(0);
+        std::string name = a.name(0);
         LogicOp op = a.enumeration<LogicOp>(1);
         PyOperand lhs = a.operand(2);
         PyOperand rhs = a.operand(3);
         OptSlice lhs_slice = a.slice(4);
         OptSlice rhs_slice = a.slice(5);
         return self.exclusive([&](ModelArena& m) {
-            return mk_expression(m, name, op, lhs, rhs, lhs_slice, rhs_slice);
+            return mk_expression(m, a, name, op, lhs, rhs, lhs_slice, rhs_slice);
         });
     });
     cls.def("mk_expression_single", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("mk_expression_single", {"name", "op", "a", "a_slice"}, 3, args, kwargs);
-        std::string name = a.str(0);
+        std::string name = a.name(0);
         LogicOp op = a.enumeration<LogicOp>(1);
         HcpIdent operand = a.ident<HcpIdent>(2);
         OptSlice operand_slice = a.slice(3);
         return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, "mk_expression_single");
+            a.check_ident(m, 2, operand);
+            a.check_slice(m, 3, operand, operand_slice);
             if (!is_unary_op(op)) {
                 raise_value_error(cat(member_name(op),
                                       " is not a unary expression op (use mk_expression / the "
@@ -87,11 +96,14 @@ void bind_expression_methods(ArenaClass& cls) {
     });
     cls.def("mk_extend_bit", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("mk_extend_bit", {"name", "a", "c", "a_slice"}, 3, args, kwargs);
-        std::string name = a.str(0);
+        std::string name = a.name(0);
         HcpIdent operand = a.ident<HcpIdent>(1);
-        int32_t count = a.i32(2);
+        int32_t count = a.bit_width(2);
         OptSlice operand_slice = a.slice(3);
         return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, "mk_extend_bit");
+            a.check_ident(m, 1, operand);
+            a.check_slice(m, 3, operand, operand_slice);
             return m.make_expression_constant(true, name, LogicOp::ExtendBit, operand, count,
                                               operand_slice);
         });

@@ -11,14 +11,17 @@ namespace nb = nanobind;
 namespace velmora::py {
 namespace {
 
-using BlockOp = void (*)(ModelArena&, const FlowBlockIdent&);
+using BlockOp = void (*)(ModelArena&, const CallArgs&, const FlowBlockIdent&);
 
-/// A method taking one `block_i` and forwarding it to `op`.
+/// A method taking one `block_i`, which must be a block of this arena, and forwarding it to `op`.
 void bind_block_op(ArenaClass& cls, const char* method, BlockOp op) {
     cls.def(method, [method, op](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a(method, {"block_i"}, 1, args, kwargs);
         FlowBlockIdent block = a.ident<FlowBlockIdent>(0);
-        self.exclusive([&](ModelArena& m) { op(m, block); });
+        self.exclusive([&](ModelArena& m) {
+            a.check_ident(m, 0, block);
+            op(m, a, block);
+        });
     });
 }
 
@@ -28,8 +31,11 @@ using NamedFactory = FlowBlockIdent (*)(ModelArena&, const std::string&);
 void bind_named_factory(ArenaClass& cls, const char* method, NamedFactory make) {
     cls.def(method, [method, make](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a(method, {"name"}, 1, args, kwargs);
-        std::string name = a.str(0);
-        return self.exclusive([&](ModelArena& m) { return make(m, name); });
+        std::string name = a.name(0);
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, method);
+            return make(m, name);
+        });
     });
 }
 
@@ -47,14 +53,19 @@ void bind_factories(ArenaClass& cls) {
 
 void bind_lifecycle(ArenaClass& cls) {
     bind_block_op(cls, "initialize_flow_block",
-                  [](ModelArena& m, const FlowBlockIdent& b) { m.initialize_flow_block(b); });
-    bind_block_op(cls, "check_flow_block_prefinalize", [](ModelArena& m, const FlowBlockIdent& b) {
-        if (auto failure = m.check_flow_block_prefinalize(b)) {
-            raise_value_error(*failure);
-        }
-    });
-    bind_block_op(cls, "finalize_flow_block",
-                  [](ModelArena& m, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
+                  [](ModelArena& m, const CallArgs& a, const FlowBlockIdent& b) {
+                      a.refuse_if(0, check_block_not_open(m, b));
+                      m.initialize_flow_block(b);
+                  });
+    bind_block_op(cls, "check_flow_block_prefinalize",
+                  [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
+                      if (auto failure = m.check_flow_block_prefinalize(b)) {
+                          raise_value_error(*failure);
+                      }
+                  });
+    bind_block_op(
+        cls, "finalize_flow_block",
+        [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
         self.exclusive([](ModelArena& m) { m.finalize_flow_procedure(); });

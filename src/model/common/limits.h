@@ -1,0 +1,26 @@
+#pragma once
+// Limits on what a caller may ask the model to build. Within them every name the system derives
+// and every constant it writes stays representable; the binding refuses values outside them.
+#include <cstddef>
+#include <cstdint>
+
+#include "model/common/ident.h"
+
+namespace velmora {
+
+/// Widest signal, in bits: register, wire, constant, memory word, extension count.
+inline constexpr int32_t kMaxBitWidth = 65536;
+
+/// Widest memory index, in bits (a memory has 2^index_width words).
+inline constexpr int32_t kMaxIndexWidth = 32;
+
+/// Bytes of an absolute name kept free beyond the caller's name: the kind prefix, the affixes of
+/// generated names ("IO_OUT_", "_DEFAULT_ZERO", "_CONDSLICE", "_asm", "_ext", "_c", ...), the
+/// separators and up to 20 digits of global id. The longest derived names known take under 50,
+/// e.g. "IO_WIRE_IO_OUT_{}_DEFAULT_ZERO_{id}" (49), a routed port of a wire's default constant.
+inline constexpr size_t kGeneratedNameAllowance = 64;
+
+/// Longest name, in bytes, a caller may give; every name derived from it fits MAX_NAME_LEN.
+inline constexpr size_t kMaxUserNameLen = MAX_NAME_LEN - kGeneratedNameAllowance;
+
+}  // namespace velmora
