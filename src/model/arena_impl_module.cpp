@@ -107,7 +107,22 @@ HcpIdent ModelArena::stamp_hw_to_parent_module(HcpIdent id, bool is_user_com) {
 }
 
 void ModelArena::mark_as_io(const HcpIdent& id, bool is_input, std::string io_name) {
-    with_hcp(id, [&](HcpBase& c) { c.mark_as_io(is_input, std::move(io_name)); });
+    with_hcp(id, [&](HcpBase& c) {
+        if (const auto& old = c.get_io_mark()) {
+            auto it = io_name_owners_.find(old->io_name);
+            if (it != io_name_owners_.end() && it->second.global_id() == id.global_id()) {
+                io_name_owners_.erase(it);
+            }
+        }
+        io_name_owners_.insert_or_assign(io_name, id);
+        c.mark_as_io(is_input, std::move(io_name));
+    });
+}
+
+std::optional<HcpIdent> ModelArena::io_name_owner(std::string_view io_name) const {
+    auto it = io_name_owners_.find(std::string(io_name));
+    if (it == io_name_owners_.end()) return std::nullopt;
+    return it->second;
 }
 
 }  // namespace velmora

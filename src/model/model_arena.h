@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -111,6 +112,8 @@ public:
     /// Stamps the component to the module on top of the trace stack (or the pending list).
     HcpIdent stamp_hw_to_parent_module(HcpIdent id, bool is_user_com);
     void mark_as_io(const HcpIdent& id, bool is_input, std::string io_name);
+    /// The component whose IO mark carries `io_name`, if any.
+    std::optional<HcpIdent> io_name_owner(std::string_view io_name) const;
     /// True once build_flow has run on this model.
     bool flow_built() const { return flow_built_; }
     /// Records that the design's control has been built (build_flow's last step).
@@ -237,6 +240,8 @@ private:
     std::vector<FlowStackEntry> flow_block_stack_;
     std::optional<ModuleIdent> top_module_;
     bool flow_built_ = false;
+    // IO names in use, so that a duplicate is found without walking the design.
+    std::unordered_map<std::string, HcpIdent> io_name_owners_;
 };
 
 // ---- Dispatch on identity kinds -------------------------------------------------------------

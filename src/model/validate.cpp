@@ -141,16 +141,9 @@ Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_
                    "\" is reserved for the design's clock and master reset inputs (\"clk\", "
                    "\"mrst\")");
     }
-    const ArenaGroup<Module>& modules = arena.group<Module>();
-    for (size_t i = 0; i < modules.size(); ++i) {
-        std::optional<HcpIdent> owner;
-        modules.get(ArenaHandle{i, 0}).for_each_hcp([&](const HcpIdent& other) {
-            if (owner || other.global_id() == hcp.global_id()) return;
-            arena.read_hcp(other, [&](const HcpBase& c) {
-                if (c.get_io_mark() && c.get_io_mark()->io_name == io_name) owner = other;
-            });
-        });
-        if (owner) return cat("\"", io_name, "\" is already the IO name of ", owner->abs_name());
+    std::optional<HcpIdent> owner = arena.io_name_owner(io_name);
+    if (owner && owner->global_id() != hcp.global_id()) {
+        return cat("\"", io_name, "\" is already the IO name of ", owner->abs_name());
     }
     return std::nullopt;
 }

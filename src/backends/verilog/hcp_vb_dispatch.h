@@ -39,12 +39,14 @@ inline ExpressionVb make_hcp_vb(const Expression& c) {
     return ExpressionVb(c);
 }
 
-/// Takes the component out of its slot, calls f with its Verilog form, puts it back (on every
-/// path). f must return a value, not a reference into the form.
+/// Calls f with the component's Verilog form. f must return a value, not a reference into the
+/// form.
 template <class F>
 decltype(auto) take_hcp_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
     if (id.hw_type == HwComponentType::Nest) fail_nest_vb();
-    return arena.with_hcp(id, [&](auto& component) {
+    // Printing only reads the model: the component is read where it stands instead of being
+    // moved out of its slot and back.
+    return std::as_const(arena).read_hcp(id, [&](const auto& component) {
         auto vb = make_hcp_vb(component);
         return f(static_cast<const HcpBaseVb&>(vb));
     });
@@ -56,8 +58,7 @@ decltype(auto) take_io_wire_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
     if (id.hw_type != HwComponentType::IoWire) {
         panic(cat("take_io_wire_vb: '", id.abs_name(), "' is not an IO_WIRE"));
     }
-    TakeGuard<IoWire> guard(arena.group<IoWire>(), id.handle());
-    IoWireVb vb(*guard);
+    IoWireVb vb(std::as_const(arena).group<IoWire>().get(id.handle()));
     return f(static_cast<const IoWireVb&>(vb));
 }
 

@@ -78,11 +78,12 @@ inline UeGrpVb make_ue_vb(const UeGrp& ue) {
     return UeGrpVb(ue);
 }
 
-/// Takes the event out of its slot, calls f with its Verilog form, puts it back.
+/// Calls f with the event's Verilog form. Printing only reads the model, so the event is read
+/// where it stands rather than moved out of its slot and back.
 template <class F>
 decltype(auto) take_ue_vb(ModelArena& arena, const UpdateEventIdent& ue, F&& f) {
     if (ue.ue_type == UeType::Untype) panic("take_ue_vb: UeType::Untype");
-    return arena.with_ue(ue, [&](auto& event) {
+    return std::as_const(arena).read_ue(ue, [&](const auto& event) {
         auto vb = make_ue_vb(event);
         return f(static_cast<const VerilogUpdateEvent&>(vb));
     });
