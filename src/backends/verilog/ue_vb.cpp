@@ -13,6 +13,29 @@ void transpile_inner(const UpdateEventIdent& ue, const std::vector<std::string>&
     });
 }
 
+/// Writes the template with "{DES_SLICE}" and "{SRC}" filled in, without building the statement.
+void write_statement(FileWriter& writer, std::string_view t, std::string_view des_slice,
+                     std::string_view src) {
+    static constexpr std::string_view kDes = "{DES_SLICE}";
+    static constexpr std::string_view kSrc = "{SRC}";
+    size_t from = 0;
+    while (from < t.size()) {
+        size_t at = t.find('{', from);
+        if (at == std::string_view::npos) break;
+        std::string_view rest = t.substr(at);
+        if (rest.starts_with(kDes) || rest.starts_with(kSrc)) {
+            bool is_des = rest.starts_with(kDes);
+            writer.write(t.substr(from, at - from));
+            writer.write(is_des ? des_slice : src);
+            from = at + (is_des ? kDes.size() : kSrc.size());
+        } else {
+            writer.write(t.substr(from, at + 1 - from));
+            from = at + 1;
+        }
+    }
+    writer.write(t.substr(from));
+}
+
 }  // namespace
 
 void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
@@ -21,8 +44,9 @@ void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
     std::string des_slice = slice_text_vb(des.width, ue_.des_slice);
     std::string src = fmt_operand(ue_.src, ue_.src_slice, arena, des);
     for (const std::string& t : templates) {
-        std::string statement = replace_all(replace_all(t, "{DES_SLICE}", des_slice), "{SRC}", src);
-        writer.write(cat(pad, statement, "\n"));
+        writer.write(pad);
+        write_statement(writer, t, des_slice, src);
+        writer.write("\n");
     }
 }
 

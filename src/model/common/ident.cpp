@@ -80,9 +80,12 @@ NcpIdent NcpIdent::make(NodeType type, bool is_user_com, std::string_view name) 
 UpdateEventIdent UpdateEventIdent::make(UeType type) {
     UpdateEventIdent u;
     u.ident_base.global_id = take_global_id();
-    u.ident_base.abs_name = Name::intern(cat(text_form(type), "_", u.ident_base.global_id));
     u.ue_type = type;
     return u;
+}
+
+std::string UpdateEventIdent::abs_name() const {
+    return cat(text_form(ue_type), "_", ident_base.global_id);
 }
 
 }  // namespace velmora

@@ -129,6 +129,9 @@ struct UpdateEventIdent {
 
     /// Takes a fresh id; absolute name "{kind}_{id}", no relative name, user flag false.
     static UpdateEventIdent make(UeType type);
+    /// "{kind}_{id}". Events are the most numerous objects and their name is never printed, so
+    /// it is formed on demand instead of being stored.
+    std::string abs_name() const;
     uint64_t global_id() const { return ident_base.global_id; }
     ArenaHandle handle() const { return ident_base.arena_handle; }
     bool operator==(const UpdateEventIdent&) const = default;
