@@ -4,35 +4,22 @@
 #include "model/common/limits.h"
 #include "model/validate.h"
 #include "util/str_cat.h"
+#include "util/utf8.h"
 
 namespace velmora {
 namespace {
 
 constexpr size_t kPreviewBytes = 48;
 
-/// Decodes the UTF-8 code point at `i` and advances `i`; a malformed byte reads as U+FFFD.
+/// Decodes the code point at `i` and advances `i`; a malformed byte reads as U+FFFD.
 char32_t next_code_point(std::string_view s, size_t& i) {
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    size_t len = b0 < 0x80           ? 1
-                 : (b0 >> 5) == 0x6  ? 2
-                 : (b0 >> 4) == 0xE  ? 3
-                 : (b0 >> 3) == 0x1E ? 4
-                                     : 0;
-    if (len == 0 || i + len > s.size()) {
+    Utf8CodePoint c = decode_utf8(s, i);
+    if (c.length == 0) {
         ++i;
         return 0xFFFD;
     }
-    char32_t cp = len == 1 ? b0 : b0 & (0x7F >> len);
-    for (size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    i += len;
-    return cp;
+    i += c.length;
+    return c.code_point;
 }
 
 /// Control characters (Unicode Cc) and white space (Unicode White_Space).

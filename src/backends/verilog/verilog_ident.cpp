@@ -5,6 +5,7 @@
 
 #include "common/internal_error.h"
 #include "util/str_cat.h"
+#include "util/utf8.h"
 
 namespace velmora {
 namespace {
@@ -58,32 +59,12 @@ bool is_ident_char(char c) {
     return is_ident_start(c) || (c >= '0' && c <= '9') || c == '$';
 }
 
-// Length of the UTF-8 sequence starting at `s[i]`, or 0 when it is malformed.
-size_t utf8_sequence_len(std::string_view s, size_t i) {
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char lead = byte(i);
-    size_t len = lead < 0x80           ? 1
-                 : (lead >> 5) == 0x6  ? 2
-                 : (lead >> 4) == 0xE  ? 3
-                 : (lead >> 3) == 0x1E ? 4
-                                       : 0;
-    if (len == 0 || i + len > s.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    }
-    uint32_t cp = len == 1 ? lead : lead & (0x7F >> len);
-    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
-    static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 // An escaped identifier ends at the first white space, so the name may contain none, nor any
 // other byte a tool could read as a terminator.
 void check_escapable(std::string_view name) {
     if (name.empty()) panic("verilog_ident: an empty name cannot be written as a Verilog name");
     for (size_t i = 0; i < name.size();) {
-        size_t len = utf8_sequence_len(name, i);
+        size_t len = decode_utf8(name, i).length;
         if (len == 0) panic(cat("verilog_ident: name \"", name, "\" is not valid UTF-8"));
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (len == 1 && (c <= 0x20 || c == 0x7F)) {
