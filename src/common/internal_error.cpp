@@ -2,7 +2,9 @@
 
 namespace velmora {
 
-void panic(const std::string& message) { throw InternalError(message); }
+void panic(const std::string& message) {
+    throw InternalError(message);
+}
 
 void panic_eq(const std::string& message, const std::string& left, const std::string& right) {
     throw InternalError("assertion `left == right` failed: " + message + "\n  left: " + left +

@@ -16,6 +16,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] inline void fail_user(const std::string& message) { throw UserError(message); }
+[[noreturn]] inline void fail_user(const std::string& message) {
+    throw UserError(message);
+}
 
 }  // namespace velmora

@@ -68,8 +68,8 @@ UpdateEventIdent ModelArena::make_ue_mux(const UpdateEventIdent& left,
     UeCommon l = get_ue_common(left);
     UeCommon r = get_ue_common(right);
     if (l.priority != r.priority) {
-        panic_eq("make_ue_mux: left/right operands must share priority",
-                 std::to_string(l.priority), std::to_string(r.priority));
+        panic_eq("make_ue_mux: left/right operands must share priority", std::to_string(l.priority),
+                 std::to_string(r.priority));
     }
     if (l.clk_mode != ClockMode::ClkUnused) {
         panic_eq("make_ue_mux: left  operand must be ClkUnused",
@@ -101,11 +101,10 @@ void ModelArena::set_ue_clk_src_deep(const UpdateEventIdent& ue,
 }
 
 SanitizedSrc ModelArena::sanitize_asm_src(const HcpIdent& des, const HcpIdent& src,
-                                          OptSlice des_slice, int32_t src_start,
-                                          int32_t src_stop) {
+                                          OptSlice des_slice, int32_t src_start, int32_t src_stop) {
     int32_t c = (des_slice && des_slice->is_valid()) ? des_slice->size() : hcp_width(des);
-    Slice range = (src_start >= 0 && src_start < src_stop) ? Slice{src_start, src_stop}
-                                                            : hcp_full_slice(src);
+    Slice range =
+        (src_start >= 0 && src_start < src_stop) ? Slice{src_start, src_stop} : hcp_full_slice(src);
     int32_t h = range.size();
     SanitizedSrc out{src, range, 0, h, c};
     if (h < c) {

@@ -7,7 +7,9 @@ namespace velmora {
 void ModelArena::fail_nest(HwComponentType t) {
     panic(cat("HwComponentType ", member_name(t), " is not HcpBase"));
 }
-void ModelArena::fail_untype() { panic("UpdateEventIdent has UeType::Untype"); }
+void ModelArena::fail_untype() {
+    panic("UpdateEventIdent has UeType::Untype");
+}
 void ModelArena::fail_block_type(FlowBlockType t) {
     panic(cat("flow block type ", member_name(t), " has no storage in this arena"));
 }
@@ -48,8 +50,8 @@ namespace {
 void check_untracked(const ModuleIdent& popped, const ModuleIdent& expected) {
     if (!(popped == expected)) {
         panic(cat("finalize_module: ident mismatch — wrong module finalized (popped \"",
-                  popped.ident_base.abs_view(), "\", expected \"",
-                  expected.ident_base.abs_view(), "\")"));
+                  popped.ident_base.abs_view(), "\", expected \"", expected.ident_base.abs_view(),
+                  "\")"));
     }
 }
 }  // namespace

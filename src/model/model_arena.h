@@ -94,7 +94,8 @@ public:
     Slice hcp_full_slice(const HcpIdent& id) const { return Slice{0, hcp_width(id)}; }
     UeCommon get_ue_common(const UpdateEventIdent& id) const;
 
-    // ---- Modules and the trace stack -------------------------------------------------------------
+    // ---- Modules and the trace stack
+    // -------------------------------------------------------------
     ModuleIdent mk_module(std::string_view name);
     void track_module_at_com_init(const ModuleIdent& m);
     void untrack_module_at_com_init(const ModuleIdent& m);
@@ -130,12 +131,10 @@ public:
     HcpIdent make_mem_ele(bool is_user_com, std::string_view name, const HcpIdent& master,
                           const HcpIdent& index, int32_t bit_width, bool is_read);
     /// IoWire::new_opt_src: an actual source gets one priority-50 ClkFree event at once.
-    HcpIdent make_io_wire(bool is_user_com, std::string_view name, bool is_input,
-                          int32_t bit_width, std::optional<HcpIdent> agent_src,
-                          std::optional<HcpIdent> actual_src);
-    HcpIdent make_expression(bool is_user_com, std::string_view name, LogicOp op,
-                             const HcpIdent& a, const HcpIdent& b, OptSlice a_slice,
-                             OptSlice b_slice);
+    HcpIdent make_io_wire(bool is_user_com, std::string_view name, bool is_input, int32_t bit_width,
+                          std::optional<HcpIdent> agent_src, std::optional<HcpIdent> actual_src);
+    HcpIdent make_expression(bool is_user_com, std::string_view name, LogicOp op, const HcpIdent& a,
+                             const HcpIdent& b, OptSlice a_slice, OptSlice b_slice);
     HcpIdent make_expression_single(bool is_user_com, std::string_view name, LogicOp op,
                                     const HcpIdent& a, OptSlice a_slice);
     HcpIdent make_expression_constant(bool is_user_com, std::string_view name, LogicOp op,
@@ -226,14 +225,14 @@ private:
     [[noreturn]] static void fail_block_type(FlowBlockType t);
 
     std::tuple<ArenaGroup<Reg>, ArenaGroup<Wire>, ArenaGroup<IoWire>, ArenaGroup<Val>,
-               ArenaGroup<MemEle>, ArenaGroup<MemBlk>, ArenaGroup<Expression>,
-               ArenaGroup<StateReg>, ArenaGroup<SyncReg>, ArenaGroup<CntReg>,
-               ArenaGroup<CondWaitStateReg>, ArenaGroup<CycleWaitStateReg>, ArenaGroup<UeBasic>,
-               ArenaGroup<UeGrp>, ArenaGroup<UeCond>, ArenaGroup<UeSwitch>, ArenaGroup<AsmNode>,
-               ArenaGroup<OprNode>, ArenaGroup<PseudoNode>, ArenaGroup<StartNode>,
-               ArenaGroup<StateNode>, ArenaGroup<SynNode>, ArenaGroup<WaitCondNode>,
-               ArenaGroup<WaitCycleNode>, ArenaGroup<CounterNode>, ArenaGroup<Module>,
-               ArenaGroup<FlowBlockSeq>, ArenaGroup<FlowBlockPar>>
+               ArenaGroup<MemEle>, ArenaGroup<MemBlk>, ArenaGroup<Expression>, ArenaGroup<StateReg>,
+               ArenaGroup<SyncReg>, ArenaGroup<CntReg>, ArenaGroup<CondWaitStateReg>,
+               ArenaGroup<CycleWaitStateReg>, ArenaGroup<UeBasic>, ArenaGroup<UeGrp>,
+               ArenaGroup<UeCond>, ArenaGroup<UeSwitch>, ArenaGroup<AsmNode>, ArenaGroup<OprNode>,
+               ArenaGroup<PseudoNode>, ArenaGroup<StartNode>, ArenaGroup<StateNode>,
+               ArenaGroup<SynNode>, ArenaGroup<WaitCondNode>, ArenaGroup<WaitCycleNode>,
+               ArenaGroup<CounterNode>, ArenaGroup<Module>, ArenaGroup<FlowBlockSeq>,
+               ArenaGroup<FlowBlockPar>>
         groups_;
     std::vector<std::pair<ModuleIdent, ModuleInitStage>> module_trace_stack_;
     std::vector<std::pair<HcpIdent, bool>> pending_hcps_;
@@ -246,28 +245,41 @@ private:
 
 // ---- Dispatch on identity kinds -------------------------------------------------------------
 
-#define VELMORA_HCP_DISPATCH(ACCESS)                                        \
-    switch (id.hw_type) {                                                   \
-        case HwComponentType::Reg: ACCESS(Reg);                             \
-        case HwComponentType::StateReg: ACCESS(StateReg);                   \
-        case HwComponentType::CondWaitStateReg: ACCESS(CondWaitStateReg);   \
-        case HwComponentType::CycleWaitStateReg: ACCESS(CycleWaitStateReg); \
-        case HwComponentType::CntReg: ACCESS(CntReg);                       \
-        case HwComponentType::SyncReg: ACCESS(SyncReg);                     \
-        case HwComponentType::Wire: ACCESS(Wire);                           \
-        case HwComponentType::Val: ACCESS(Val);                             \
-        case HwComponentType::MemBlockIndexer: ACCESS(MemEle);              \
-        case HwComponentType::Expression: ACCESS(Expression);               \
-        case HwComponentType::IoWire: ACCESS(IoWire);                       \
-        case HwComponentType::MemBlock: ACCESS(MemBlk);                     \
-        case HwComponentType::Nest: break;                                  \
-    }                                                                       \
+#define VELMORA_HCP_DISPATCH(ACCESS)             \
+    switch (id.hw_type) {                        \
+        case HwComponentType::Reg:               \
+            ACCESS(Reg);                         \
+        case HwComponentType::StateReg:          \
+            ACCESS(StateReg);                    \
+        case HwComponentType::CondWaitStateReg:  \
+            ACCESS(CondWaitStateReg);            \
+        case HwComponentType::CycleWaitStateReg: \
+            ACCESS(CycleWaitStateReg);           \
+        case HwComponentType::CntReg:            \
+            ACCESS(CntReg);                      \
+        case HwComponentType::SyncReg:           \
+            ACCESS(SyncReg);                     \
+        case HwComponentType::Wire:              \
+            ACCESS(Wire);                        \
+        case HwComponentType::Val:               \
+            ACCESS(Val);                         \
+        case HwComponentType::MemBlockIndexer:   \
+            ACCESS(MemEle);                      \
+        case HwComponentType::Expression:        \
+            ACCESS(Expression);                  \
+        case HwComponentType::IoWire:            \
+            ACCESS(IoWire);                      \
+        case HwComponentType::MemBlock:          \
+            ACCESS(MemBlk);                      \
+        case HwComponentType::Nest:              \
+            break;                               \
+    }                                            \
     fail_nest(id.hw_type);
 
-#define VELMORA_TAKE(T)                                 \
-    {                                                   \
-        TakeGuard<T> guard(group<T>(), id.handle());    \
-        return f(*guard);                               \
+#define VELMORA_TAKE(T)                              \
+    {                                                \
+        TakeGuard<T> guard(group<T>(), id.handle()); \
+        return f(*guard);                            \
     }
 #define VELMORA_READ(T) return f(group<T>().get(id.handle()));
 
@@ -280,14 +292,19 @@ decltype(auto) ModelArena::read_hcp(const HcpIdent& id, F&& f) const {
     VELMORA_HCP_DISPATCH(VELMORA_READ)
 }
 
-#define VELMORA_UE_DISPATCH(ACCESS)                 \
-    switch (id.ue_type) {                           \
-        case UeType::Basic: ACCESS(UeBasic);        \
-        case UeType::Grp: ACCESS(UeGrp);            \
-        case UeType::Cond: ACCESS(UeCond);          \
-        case UeType::Switch: ACCESS(UeSwitch);      \
-        case UeType::Untype: break;                 \
-    }                                               \
+#define VELMORA_UE_DISPATCH(ACCESS) \
+    switch (id.ue_type) {           \
+        case UeType::Basic:         \
+            ACCESS(UeBasic);        \
+        case UeType::Grp:           \
+            ACCESS(UeGrp);          \
+        case UeType::Cond:          \
+            ACCESS(UeCond);         \
+        case UeType::Switch:        \
+            ACCESS(UeSwitch);       \
+        case UeType::Untype:        \
+            break;                  \
+    }                               \
     fail_untype();
 
 template <class F>
@@ -299,18 +316,27 @@ decltype(auto) ModelArena::read_ue(const UpdateEventIdent& id, F&& f) const {
     VELMORA_UE_DISPATCH(VELMORA_READ)
 }
 
-#define VELMORA_NODE_DISPATCH(ACCESS)                       \
-    switch (id.node_type) {                                 \
-        case NodeType::Asm: ACCESS(AsmNode);                \
-        case NodeType::State: ACCESS(StateNode);            \
-        case NodeType::Syn: ACCESS(SynNode);                \
-        case NodeType::Pseudo: ACCESS(PseudoNode);          \
-        case NodeType::Opr: ACCESS(OprNode);                \
-        case NodeType::WaitCond: ACCESS(WaitCondNode);      \
-        case NodeType::WaitCycle: ACCESS(WaitCycleNode);    \
-        case NodeType::Counter: ACCESS(CounterNode);        \
-        case NodeType::Start: ACCESS(StartNode);            \
-    }                                                       \
+#define VELMORA_NODE_DISPATCH(ACCESS) \
+    switch (id.node_type) {           \
+        case NodeType::Asm:           \
+            ACCESS(AsmNode);          \
+        case NodeType::State:         \
+            ACCESS(StateNode);        \
+        case NodeType::Syn:           \
+            ACCESS(SynNode);          \
+        case NodeType::Pseudo:        \
+            ACCESS(PseudoNode);       \
+        case NodeType::Opr:           \
+            ACCESS(OprNode);          \
+        case NodeType::WaitCond:      \
+            ACCESS(WaitCondNode);     \
+        case NodeType::WaitCycle:     \
+            ACCESS(WaitCycleNode);    \
+        case NodeType::Counter:       \
+            ACCESS(CounterNode);      \
+        case NodeType::Start:         \
+            ACCESS(StartNode);        \
+    }                                 \
     panic("unknown NodeType");
 
 template <class F>
@@ -322,12 +348,15 @@ decltype(auto) ModelArena::read_node(const NcpIdent& id, F&& f) const {
     VELMORA_NODE_DISPATCH(VELMORA_READ)
 }
 
-#define VELMORA_BLOCK_DISPATCH(ACCESS)                      \
-    switch (id.block_type) {                                \
-        case FlowBlockType::Sequential: ACCESS(FlowBlockSeq); \
-        case FlowBlockType::Parallel: ACCESS(FlowBlockPar);   \
-        default: break;                                     \
-    }                                                       \
+#define VELMORA_BLOCK_DISPATCH(ACCESS)  \
+    switch (id.block_type) {            \
+        case FlowBlockType::Sequential: \
+            ACCESS(FlowBlockSeq);       \
+        case FlowBlockType::Parallel:   \
+            ACCESS(FlowBlockPar);       \
+        default:                        \
+            break;                      \
+    }                                   \
     fail_block_type(id.block_type);
 
 template <class F>

@@ -11,7 +11,7 @@
 namespace velmora {
 
 class FileWriter {
-  public:
+public:
     static constexpr size_t kFlushThreshold = 4096;
     static constexpr size_t kFileBufferSize = 8192;
 
@@ -35,7 +35,7 @@ class FileWriter {
 
     const std::string& path() const { return path_; }
 
-  private:
+private:
     FileWriter(std::FILE* file, std::string path);
     void note_error();
 

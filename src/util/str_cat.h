@@ -8,13 +8,23 @@
 namespace velmora {
 
 namespace detail {
-inline void append_piece(std::string& out, std::string_view s) { out.append(s); }
-inline void append_piece(std::string& out, const char* s) { out.append(s); }
-inline void append_piece(std::string& out, const std::string& s) { out.append(s); }
-inline void append_piece(std::string& out, char c) { out.push_back(c); }
-inline void append_piece(std::string& out, bool b) { out.append(b ? "true" : "false"); }
+inline void append_piece(std::string& out, std::string_view s) {
+    out.append(s);
+}
+inline void append_piece(std::string& out, const char* s) {
+    out.append(s);
+}
+inline void append_piece(std::string& out, const std::string& s) {
+    out.append(s);
+}
+inline void append_piece(std::string& out, char c) {
+    out.push_back(c);
+}
+inline void append_piece(std::string& out, bool b) {
+    out.append(b ? "true" : "false");
+}
 template <class T>
-    requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 inline void append_piece(std::string& out, T v) {
     out.append(std::to_string(v));
 }

@@ -16,7 +16,8 @@ struct VaryVal {
     static VaryVal from_limbs(std::vector<uint64_t> limbs, int32_t bit_width);
 
     static size_t limb_count(int32_t bit_width) {
-        return bit_width <= 0 ? 0 : static_cast<size_t>((static_cast<int64_t>(bit_width) + 63) / 64);
+        return bit_width <= 0 ? 0
+                              : static_cast<size_t>((static_cast<int64_t>(bit_width) + 63) / 64);
     }
     bool operator==(const VaryVal&) const = default;
 };

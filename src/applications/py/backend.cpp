@@ -18,7 +18,7 @@ namespace {
 
 /// The Python `BackendVerilog`: owns the model taken over from a ModelArena object.
 class BackendObject : public OwnedObject {
-  public:
+public:
     explicit BackendObject(ModelArena model)
         : OwnedObject("BackendVerilog"), backend_(std::move(model)) {}
 
@@ -27,7 +27,7 @@ class BackendObject : public OwnedObject {
         return use(Access::Exclusive, [&]() -> decltype(auto) { return f(backend_); });
     }
 
-  private:
+private:
     BackendVerilog backend_;
 };
 

@@ -75,7 +75,7 @@ struct PyOperand {
 std::string py_type_name(nanobind::handle h);
 
 class CallArgs {
-  public:
+public:
     /// Matches positional and keyword arguments to `names`; the first `n_required` names have no
     /// default. Too many, unknown, duplicate or missing arguments raise TypeError.
     CallArgs(const char* method, std::initializer_list<const char*> names, size_t n_required,
@@ -141,7 +141,7 @@ class CallArgs {
     void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
                     const OptSlice& cond_slice) const;
 
-  private:
+private:
     [[noreturn]] void fail(size_t i, const std::string& reason) const;
     static std::string expected(const char* what, nanobind::handle got);
     uint32_t enum_index(size_t i, const char* enum_name, uint32_t count) const;

@@ -14,7 +14,7 @@ enum class Access { Shared, Exclusive };
 
 /// Thread owner and borrow state of one Python object.
 class OwnedObject {
-  public:
+public:
     explicit OwnedObject(const char* class_name)
         : class_name_(class_name), owner_(std::this_thread::get_id()) {}
 
@@ -26,15 +26,15 @@ class OwnedObject {
         return std::forward<F>(f)();
     }
 
-  private:
+private:
     class Borrow {
-      public:
+    public:
         Borrow(OwnedObject& o, Access a);
         ~Borrow();
         Borrow(const Borrow&) = delete;
         Borrow& operator=(const Borrow&) = delete;
 
-      private:
+    private:
         OwnedObject& owner_;
         Access access_;
     };
@@ -48,7 +48,7 @@ class OwnedObject {
 
 /// The Python `ModelArena`: owns one model.
 class ArenaObject : public OwnedObject {
-  public:
+public:
     ArenaObject() : OwnedObject("ModelArena") {}
 
     template <class F>
@@ -63,7 +63,7 @@ class ArenaObject : public OwnedObject {
     /// Moves the whole model out, leaving a new, empty one (caller holds an exclusive borrow).
     ModelArena take_model() { return std::exchange(model_, ModelArena{}); }
 
-  private:
+private:
     ModelArena model_;
 };
 

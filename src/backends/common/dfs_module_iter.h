@@ -11,13 +11,13 @@ namespace velmora {
 class ModelArena;
 
 class DfsModuleIter {
-  public:
+public:
     DfsModuleIter(ModelArena& arena, const ModuleIdent& top) : arena_(arena), stack_{top} {}
 
     /// The next module of the walk, or nothing once every module has been returned.
     std::optional<ModuleIdent> next_module();
 
-  private:
+private:
     ModelArena& arena_;
     std::vector<ModuleIdent> stack_;
 };

@@ -7,7 +7,7 @@ namespace {
 
 // Keeps `module` on top of the trace stack while components are created for it.
 class TracedModuleScope {
-  public:
+public:
     TracedModuleScope(ModelArena& arena, const ModuleIdent& module) : arena_(arena) {
         arena_.push_module(module, ModuleInitStage::CompInit);
     }
@@ -15,7 +15,7 @@ class TracedModuleScope {
     TracedModuleScope(const TracedModuleScope&) = delete;
     TracedModuleScope& operator=(const TracedModuleScope&) = delete;
 
-  private:
+private:
     ModelArena& arena_;
 };
 

@@ -8,7 +8,7 @@
 namespace velmora {
 
 class BackendVerilog {
-  public:
+public:
     /// Moves the whole model in; `arena` is left holding an empty model.
     explicit BackendVerilog(ModelArena&& arena);
 
@@ -20,7 +20,7 @@ class BackendVerilog {
     const ModelArena& arena() const { return arena_; }
     ModelArena& arena() { return arena_; }
 
-  private:
+private:
     void phase_route();
     void phase_init();
     void phase_emit(std::string_view output_dir, std::string_view top_file_name);

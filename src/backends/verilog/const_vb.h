@@ -6,14 +6,14 @@
 namespace velmora {
 
 class ValVb : public HcpBaseVb {
-  public:
+public:
     explicit ValVb(const Val& val) : HcpBaseVb(val), val_(val) {}
     std::string gen_type_vb() const override { return "wire " + width_text_vb(hcp_.bit_width); }
     int amt_precedure_blk_vb() const override { return 0; }
     /// "{type} {name} = {literal};"
     void gen_init_line_vb(int i, ModelArena& arena, FileWriter& writer) const override;
 
-  private:
+private:
     const Val& val_;
 };
 

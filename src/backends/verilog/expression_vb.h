@@ -6,7 +6,7 @@
 namespace velmora {
 
 class ExpressionVb : public HcpBaseVb {
-  public:
+public:
     explicit ExpressionVb(const Expression& expr) : HcpBaseVb(expr), expr_(expr) {}
     std::string gen_type_vb() const override { return "wire " + width_text_vb(hcp_.bit_width); }
     /// An expression still empty (never given a source) has no assignment.
@@ -15,7 +15,7 @@ class ExpressionVb : public HcpBaseVb {
     void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;
     std::string gen_rhs_vb(ModelArena& arena) const;
 
-  private:
+private:
     const Expression& expr_;
 };
 

@@ -13,7 +13,7 @@ class FileWriter;
 class ModelArena;
 
 class HcpBaseVb {
-  public:
+public:
     explicit HcpBaseVb(const HcpBase& hcp) : hcp_(hcp) {}
     HcpBaseVb(const HcpBaseVb&) = delete;
     HcpBaseVb& operator=(const HcpBaseVb&) = delete;
@@ -39,7 +39,7 @@ class HcpBaseVb {
         return CurrentHcpVb{hcp_.ident, gen_var_name_vb(), hcp_.bit_width};
     }
 
-  protected:
+protected:
     const HcpBase& hcp_;
 };
 

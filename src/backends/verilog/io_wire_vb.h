@@ -7,7 +7,7 @@
 namespace velmora {
 
 class IoWireVb : public HcpBaseVb {
-  public:
+public:
     explicit IoWireVb(const IoWire& wire) : HcpBaseVb(wire), wire_(wire) {}
     std::string gen_type_vb() const override { return "reg  " + width_text_vb(hcp_.bit_width); }
     /// The port name when the wire is a design port, else the absolute name.
@@ -26,7 +26,7 @@ class IoWireVb : public HcpBaseVb {
 
     const IoWire& io_wire() const { return wire_; }
 
-  private:
+private:
     const IoWire& wire_;
 };
 

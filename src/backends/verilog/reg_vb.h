@@ -5,7 +5,7 @@
 namespace velmora {
 
 class PoolRegVb : public HcpBaseVb {
-  public:
+public:
     using HcpBaseVb::HcpBaseVb;
     std::string gen_type_vb() const override { return "reg  " + width_text_vb(hcp_.bit_width); }
     void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;

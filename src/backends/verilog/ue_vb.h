@@ -14,7 +14,7 @@ namespace velmora {
 class FileWriter;
 
 class VerilogUpdateEvent {
-  public:
+public:
     VerilogUpdateEvent() = default;
     VerilogUpdateEvent(const VerilogUpdateEvent&) = delete;
     VerilogUpdateEvent& operator=(const VerilogUpdateEvent&) = delete;
@@ -26,42 +26,42 @@ class VerilogUpdateEvent {
 };
 
 class UeBasicVb : public VerilogUpdateEvent {
-  public:
+public:
     explicit UeBasicVb(const UeBasic& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-  private:
+private:
     const UeBasic& ue_;
 };
 
 class UeCondVb : public VerilogUpdateEvent {
-  public:
+public:
     explicit UeCondVb(const UeCond& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-  private:
+private:
     const UeCond& ue_;
 };
 
 class UeSwitchVb : public VerilogUpdateEvent {
-  public:
+public:
     explicit UeSwitchVb(const UeSwitch& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-  private:
+private:
     const UeSwitch& ue_;
 };
 
 class UeGrpVb : public VerilogUpdateEvent {
-  public:
+public:
     explicit UeGrpVb(const UeGrp& ue) : ue_(ue) {}
     void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
-  private:
+private:
     const UeGrp& ue_;
 };
 

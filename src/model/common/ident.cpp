@@ -7,8 +7,12 @@ namespace {
 std::atomic<uint64_t> GLOBAL_MODEL_ID{0};
 }
 
-uint64_t take_global_id() { return GLOBAL_MODEL_ID.fetch_add(1, std::memory_order_relaxed); }
-uint64_t peek_global_id() { return GLOBAL_MODEL_ID.load(std::memory_order_relaxed); }
+uint64_t take_global_id() {
+    return GLOBAL_MODEL_ID.fetch_add(1, std::memory_order_relaxed);
+}
+uint64_t peek_global_id() {
+    return GLOBAL_MODEL_ID.load(std::memory_order_relaxed);
+}
 
 void check_name_len(std::string_view name) {
     if (name.size() > MAX_NAME_LEN) {

@@ -4,7 +4,7 @@ namespace velmora {
 
 std::string_view text_form(HwComponentType t) {
     static constexpr std::string_view k[] = {
-        "REG",  "SR_ST", "SR_CDWT", "SR_CYWT",           "CNT_REG", "SR_SY",  "WIRE",
+        "REG",  "SR_ST", "SR_CDWT",           "SR_CYWT", "CNT_REG", "SR_SY",    "WIRE",
         "NEST", "VAL",   "MEM_BLOCK_INDEXER", "EXPR",    "IO_WIRE", "MEM_BLOCK"};
     return k[static_cast<int>(t)];
 }
@@ -23,25 +23,25 @@ std::string_view text_form(SensitiveType t) {
 
 std::string_view text_form(FlowBlockType t) {
     static constexpr std::string_view k[] = {
-        "SEQUENTIAL",  "PARALLEL",         "COND_IF",    "COND_ELIF", "ZERO_COND_IF",
-        "ZERO_COND_ELIF", "ZERO_SWITCH",   "ZERO_SWITCH_CASE", "WHILE_LOOP", "DO_WHILE",
-        "COUNTER_LOOP", "WAIT",            "PIPELINE",   "ZYNC",      "PICK",
-        "PICK_IF"};
+        "SEQUENTIAL",   "PARALLEL",       "COND_IF",      "COND_ELIF",
+        "ZERO_COND_IF", "ZERO_COND_ELIF", "ZERO_SWITCH",  "ZERO_SWITCH_CASE",
+        "WHILE_LOOP",   "DO_WHILE",       "COUNTER_LOOP", "WAIT",
+        "PIPELINE",     "ZYNC",           "PICK",         "PICK_IF"};
     return k[static_cast<int>(t)];
 }
 
 std::string_view member_name(FlowBlockType t) {
     static constexpr std::string_view k[] = {
-        "Sequential", "Parallel", "CondIf",      "CondElif", "ZeroCondIf", "ZeroCondElif",
-        "ZeroSwitch", "ZeroSwitchCase", "WhileLoop", "DoWhile", "CounterLoop", "Wait",
-        "Pipeline",   "Zync",     "Pick",        "PickIf"};
+        "Sequential", "Parallel",       "CondIf",    "CondElif", "ZeroCondIf",  "ZeroCondElif",
+        "ZeroSwitch", "ZeroSwitchCase", "WhileLoop", "DoWhile",  "CounterLoop", "Wait",
+        "Pipeline",   "Zync",           "Pick",      "PickIf"};
     return k[static_cast<int>(t)];
 }
 
 std::string_view text_form(NodeType t) {
-    static constexpr std::string_view k[] = {"ASM_NODE",      "STATE_NODE",     "SYN_NODE",
-                                             "PSEUDO_NODE",   "OPR_NODE",       "WAITCOND_NODE",
-                                             "WAITCYCLE_NODE", "COUNTER_NODE",  "START_NODE"};
+    static constexpr std::string_view k[] = {"ASM_NODE",       "STATE_NODE",   "SYN_NODE",
+                                             "PSEUDO_NODE",    "OPR_NODE",     "WAITCOND_NODE",
+                                             "WAITCYCLE_NODE", "COUNTER_NODE", "START_NODE"};
     return k[static_cast<int>(t)];
 }
 

@@ -11,9 +11,15 @@ struct PriorityState {
 thread_local PriorityState state;
 }  // namespace
 
-AsmNodePriorityMode current_asm_pri_mode() { return state.mode; }
-int32_t current_asm_priority() { return state.priority; }
-void set_asm_pri_to_auto() { state = PriorityState{}; }
+AsmNodePriorityMode current_asm_pri_mode() {
+    return state.mode;
+}
+int32_t current_asm_priority() {
+    return state.priority;
+}
+void set_asm_pri_to_auto() {
+    state = PriorityState{};
+}
 void set_asm_pri_to_manual(int32_t priority) {
     state.mode = AsmNodePriorityMode::Manual;
     state.priority = priority;

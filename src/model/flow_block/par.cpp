@@ -21,7 +21,9 @@ void FlowBlockPar::add_element_in_flow_block(const ModelArena&, const NcpIdent& 
     base.push_basic_node(node);
 }
 
-void FlowBlockPar::add_sub_flow_block(const FlowBlockIdent& block) { base.push_sub_block(block); }
+void FlowBlockPar::add_sub_flow_block(const FlowBlockIdent& block) {
+    base.push_sub_block(block);
+}
 
 const NodeWrap& FlowBlockPar::summarize_as_block() const {
     if (!schematic.result) panic("flow block has not been built");

@@ -18,8 +18,9 @@ const NcpIdent& basic_state(const Basic& b) {
 
 const NcpIdent& basic_asm(const Basic& b) {
     if (!b.asm_node_i) {
-        panic("SequenceEle::Basic: asm_node_i unresolved (add_node forgot the AsmNode, or "
-              "add_basic_block's block has no summary)");
+        panic(
+            "SequenceEle::Basic: asm_node_i unresolved (add_node forgot the AsmNode, or "
+            "add_basic_block's block has no summary)");
     }
     return *b.asm_node_i;
 }
@@ -44,8 +45,8 @@ void add_depend(ModelArena& arena, const SequenceEle& e, const NcpIdent& on) {
 
 FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
     FlowBlockSeq s;
-    s.base = FlowBlockBase::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow, name,
-                                 false);
+    s.base =
+        FlowBlockBase::make(FlowBlockType::Sequential, FlowBlockJoinPolicy::SubFlow, name, false);
     return s;
 }
 
@@ -64,8 +65,9 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
             schematic.elements.push_back(SequenceEle{Basic{std::nullopt, std::nullopt, block}});
             break;
         case FlowBlockJoinPolicy::ConFlow:
-            panic("FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
-                  "sub-blocks of a seq");
+            panic(
+                "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
+                "sub-blocks of a seq");
     }
     base.push_sub_block(block);
 }
@@ -102,8 +104,9 @@ void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
             NcpIdent node = arena.read_block(
                 *basic.from_block, [](const FlowBlock& b) { return b.summarize_as_node(); });
             if (node.node_type != NodeType::Asm) {
-                panic("SequenceEle::Basic: summarize_as_node must yield an AsmNode for "
-                      "BasicNodeFlow sub-block");
+                panic(
+                    "SequenceEle::Basic: summarize_as_node must yield an AsmNode for "
+                    "BasicNodeFlow sub-block");
             }
             basic.asm_node_i = node;
         }

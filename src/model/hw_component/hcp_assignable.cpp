@@ -36,7 +36,9 @@ void insertion_sort(std::vector<std::pair<PoolKey, UpdateEventIdent>>& items) {
 
 }  // namespace
 
-int32_t HcpBase::get_priority() const { return current_asm_priority(); }
+int32_t HcpBase::get_priority() const {
+    return current_asm_priority();
+}
 
 NcpIdent HcpBase::do_asm(ModelArena& arena, const HcpIdent& src, OptSlice des_slice,
                          int32_t src_start, int32_t src_stop) {
@@ -122,7 +124,9 @@ void HcpBase::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
     }
 }
 
-void MemBlk::refuse() { panic("MemBlk is not an assignment destination"); }
+void MemBlk::refuse() {
+    panic("MemBlk is not an assignment destination");
+}
 
 NcpIdent Val::do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) {
     panic("Val::do_asm should not be called");

@@ -17,9 +17,9 @@ void Reg::try_build_reset(ModelArena& arena, const HcpIdent& clock, const HcpIde
 
 void Wire::try_build_default(ModelArena& arena) {
     if (!has_default) return;
-    HcpIdent src = default_val ? *default_val
-                               : arena.make_val(false, cat(get_rel_name(), "_DEFAULT_ZERO"),
-                                                bit_width, 0);
+    HcpIdent src = default_val
+                       ? *default_val
+                       : arena.make_val(false, cat(get_rel_name(), "_DEFAULT_ZERO"), bit_width, 0);
     Slice src_range = arena.hcp_full_slice(src);
     if (src_range.size() != bit_width) {
         panic("assertion failed: self.is_size_in_range_rel(b.get_size())");

@@ -64,9 +64,7 @@ public:
     int32_t get_priority() const override { refuse(); }
     Slice get_des_slice() const override { refuse(); }
     ClockMode retrieve_clk_mode() const override { refuse(); }
-    NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override {
-        refuse();
-    }
+    NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override { refuse(); }
     UpdateEventIdent gen_update_event(ModelArena&, const HcpIdent&, OptSlice, int32_t,
                                       int32_t) override {
         refuse();

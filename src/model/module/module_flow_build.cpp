@@ -63,14 +63,14 @@ void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& 
 
     for (bool user : {false, true}) {
         for (const HcpIdent& reg : module.hcp_list(HwComponentType::Reg, user)) {
-            arena.with_hcp(reg, [&](HcpBase& c) {
-                static_cast<Reg&>(c).try_build_reset(arena, clk, mrst);
-            });
+            arena.with_hcp(
+                reg, [&](HcpBase& c) { static_cast<Reg&>(c).try_build_reset(arena, clk, mrst); });
         }
     }
     for (bool user : {false, true}) {
         for (const HcpIdent& wire : module.hcp_list(HwComponentType::Wire, user)) {
-            arena.with_hcp(wire, [&](HcpBase& c) { static_cast<Wire&>(c).try_build_default(arena); });
+            arena.with_hcp(wire,
+                           [&](HcpBase& c) { static_cast<Wire&>(c).try_build_default(arena); });
         }
     }
 

@@ -9,7 +9,7 @@ namespace velmora::testing {
 namespace {
 
 class BackendDriverTest : public RoutingFixture {
-  protected:
+protected:
     /// Emits and returns what was printed on standard output.
     static std::string emit(BackendVerilog& backend, const std::string& dir,
                             const std::string& file) {
@@ -118,7 +118,7 @@ TEST_F(BackendDriverTest, RefusesAModelWhoseFlowWasNotBuilt) {
 // register in one sub-module reading a top input, a register in its sibling reading that
 // register and marked as the design output.
 class RoutedDesign : public BackendDriverTest {
-  protected:
+protected:
     ModuleIdent t, a, b;
     HcpIdent clk, din, x, y;
     void build() {

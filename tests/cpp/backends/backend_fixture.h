@@ -26,7 +26,7 @@ inline std::string read_text(const std::filesystem::path& p) {
 
 /// A fresh directory under the system's temp dir, removed at the end of the test.
 class TempDir {
-  public:
+public:
     TempDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "velmora_vb_XXXXXX").string();
         path_ = mkdtemp(tmpl.data());
@@ -38,7 +38,7 @@ class TempDir {
     const std::filesystem::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
@@ -53,7 +53,7 @@ inline std::string panic_message(const std::function<void()>& f) {
 }
 
 class BackendFixture : public ::testing::Test {
-  protected:
+protected:
     ModelArena arena;
     TempDir tmp;
 

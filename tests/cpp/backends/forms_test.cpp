@@ -9,7 +9,7 @@ namespace velmora::testing {
 namespace {
 
 class FormsTest : public BackendFixture {
-  protected:
+protected:
     ModuleIdent m;
     void SetUp() override {
         m = module("m");
@@ -237,8 +237,8 @@ TEST_F(FormsTest, ExpressionRightHandSides) {
         arena.make_expression_constant(true, "same", LogicOp::ExtendBit, a, 8, Slice{0, 8});
     EXPECT_EQ(rhs(same), "assign " + N(same) + " = " + N(a) + "[7:0];\n");
     // Without a slice the whole operand is extended, so the text stays 12 bits wide.
-    HcpIdent whole = arena.make_expression_constant(true, "whole", LogicOp::ExtendBit, a, 12,
-                                                    std::nullopt);
+    HcpIdent whole =
+        arena.make_expression_constant(true, "whole", LogicOp::ExtendBit, a, 12, std::nullopt);
     EXPECT_EQ(rhs(whole), "assign " + N(whole) + " = {{4{1'b0}}, " + N(a) + "};\n");
     EXPECT_EQ(declaration_of(ext), "wire [11:0]  " + N(ext) + ";");
 }

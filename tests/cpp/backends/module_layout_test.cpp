@@ -16,7 +16,7 @@ const std::string kPhase4 = "    // ---- Phase 4 : sub-module instantiations ---
 const std::string kPhase5 = "    // ---- Phase 5 : endmodule ----\n\nendmodule\n\n";
 
 class ModuleLayoutTest : public BackendFixture {
-  protected:
+protected:
     std::string block_of(const ModuleIdent& m) {
         return render([&](FileWriter& w) { gen_module_blk_vb(arena.get_module(m), arena, w); });
     }

@@ -6,7 +6,7 @@
 namespace velmora::testing {
 
 class RoutingFixture : public BackendFixture {
-  protected:
+protected:
     /// Starts a module below the one being built (a root when none is).
     ModuleIdent open(const std::string& name) {
         ModuleIdent m = arena.mk_module(name);

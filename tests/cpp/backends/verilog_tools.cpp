@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <optional>
-#include <sstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 
 namespace velmora::testing {
 namespace {

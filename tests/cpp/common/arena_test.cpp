@@ -1,6 +1,7 @@
+#include "common/arena.h"
+
 #include <gtest/gtest.h>
 
-#include "common/arena.h"
 #include "model/common/ident.h"
 
 namespace velmora {

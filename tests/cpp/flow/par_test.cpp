@@ -61,9 +61,8 @@ TEST_P(ParExitTest, ChoosesTheExitOfTheBranches) {
         std::string prefix = c.join_node;
         EXPECT_EQ(created[0].ident_base.rel_view().substr(0, prefix.size()), prefix);
         EXPECT_EQ(w.cycle, IN_CONSIST_CYCLE_USED);
-        EXPECT_EQ(depends_of(created[0]),
-                  (std::vector<NcpIdent>{wrap_of(two).get_exit_node(),
-                                         wrap_of(five).get_exit_node()}));
+        EXPECT_EQ(depends_of(created[0]), (std::vector<NcpIdent>{wrap_of(two).get_exit_node(),
+                                                                 wrap_of(five).get_exit_node()}));
     }
     std::vector<NcpIdent> entries = w.entry_nodes;
     ASSERT_EQ(entries.size(), 2u);
@@ -71,11 +70,11 @@ TEST_P(ParExitTest, ChoosesTheExitOfTheBranches) {
     EXPECT_EQ(entries[1], created_of(five)[0]);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Exits, ParExitTest,
-    ::testing::Values(BranchCase{false, false, "", 1}, BranchCase{false, true, "par_syn_", -1},
-                      BranchCase{true, false, "", 1},
-                      BranchCase{true, true, "par_no_sync_exit", -1}));
+INSTANTIATE_TEST_SUITE_P(Exits, ParExitTest,
+                         ::testing::Values(BranchCase{false, false, "", 1},
+                                           BranchCase{false, true, "par_syn_", -1},
+                                           BranchCase{true, false, "", 1},
+                                           BranchCase{true, true, "par_no_sync_exit", -1}));
 
 TEST_F(ParTest, PrefinalizeTextsOfEmptyBlocks) {
     FlowBlockIdent s = arena.make_flow_block_seq("s");

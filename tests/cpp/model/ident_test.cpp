@@ -55,9 +55,8 @@ TEST(IdentNames, AbsoluteNameOfExactly256BytesIsAcceptedOneMoreFails) {
     EXPECT_EQ(ok.rel_name(), name);
 
     std::string longer(256 - 5 - std::to_string(peek_global_id()).size() + 1, 'n');
-    std::string msg = message_of([&] {
-        HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, longer);
-    });
+    std::string msg = message_of(
+        [&] { HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, longer); });
     EXPECT_EQ(msg.rfind("name exceeds MAX_NAME_LEN (256): \"REG_" + longer + "_", 0), 0u) << msg;
 }
 
@@ -119,8 +118,9 @@ TEST(ModuleTree, DepthMasterAndComponentLists) {
     EXPECT_EQ(t.hcp_list(HwComponentType::Reg, true), std::vector<HcpIdent>{user});
     EXPECT_EQ(t.sub_modules, std::vector<ModuleIdent>{child});
     EXPECT_EQ(arena.get_parent_module_ident(child), top);
-    EXPECT_NE(message_of([&] { arena.get_parent_module_ident(top); })
-                  .find("is a top module and has no parent"),
+    EXPECT_NE(message_of([&] {
+                  arena.get_parent_module_ident(top);
+              }).find("is a top module and has no parent"),
               std::string::npos);
 }
 

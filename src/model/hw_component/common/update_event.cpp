@@ -51,7 +51,9 @@ void UpdateEvent::remap_own_clk(const HcpIdentMap& map) {
     if (common.clk_src) remap_one(*common.clk_src, map);
 }
 
-void UpdateEvent::remap_clk_src(ModelArena&, const HcpIdentMap& map) { remap_own_clk(map); }
+void UpdateEvent::remap_clk_src(ModelArena&, const HcpIdentMap& map) {
+    remap_own_clk(map);
+}
 
 void UeBasic::gather_dep_hcps(const ModelArena&, HcpIdentSet& out) const {
     out.insert(src);
