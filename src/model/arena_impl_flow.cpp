@@ -32,6 +32,9 @@ void ModelArena::finalize_flow_block(const FlowBlockIdent& block, bool recursive
             panic("finalize_flow_block: recursive finalize must not mismatch the expected block");
         }
         finalize_flow_block(flow_block_stack_.back().block, true);
+        if (flow_block_stack_.empty()) {
+            panic("finalize_flow_block: ident mismatch — wrong block finalized");
+        }
     }
     FlowStackEntry top = flow_block_stack_.back();
     flow_block_stack_.pop_back();

@@ -99,6 +99,21 @@ TEST_F(SeqTest, ComponentsMadeDuringTheBuildLandInTheModuleThatBuildsThem) {
     EXPECT_TRUE(arena.pending_hcps().empty());
 }
 
+TEST_F(SeqTest, FinalizingABlockThatIsNotOpenIsAnInternalError) {
+    HcpIdent r = reg("r");
+    begin_flow();
+    FlowBlockIdent open = open_seq("open");
+    arena.gen_basic_assign(r, val(8, 1), std::nullopt, std::nullopt);
+    FlowBlockIdent stray = arena.make_flow_block_seq("stray");
+    try {
+        arena.finalize_flow_block(stray);
+        FAIL();
+    } catch (const InternalError& e) {
+        EXPECT_STREQ(e.what(), "finalize_flow_block: ident mismatch — wrong block finalized");
+    }
+    (void)open;
+}
+
 TEST_F(SeqTest, BuildFlowTwiceFails) {
     begin_flow();
     end_flow_and_build();

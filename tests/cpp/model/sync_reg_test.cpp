@@ -112,8 +112,7 @@ TEST_F(SyncRegTest, pair_count_must_fill_every_slot) {
     sig.push_depend_node(bit("a0"), std::nullopt);
     sig.push_depend_node(bit("a1"), std::nullopt);
     EXPECT_EQ(panic_message([&] { build(reg, sig); }),
-              "assertion `left == right` failed: SyncReg 'y': 2 of 3 bit slots filled\n  left: 2\n "
-              "right: 3");
+              "SyncReg 'y': 2 of 3 bit slots filled");
 }
 
 TEST_F(SyncRegTest, events_before_support_signals_are_refused) {

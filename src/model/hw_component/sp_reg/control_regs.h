@@ -59,6 +59,8 @@ public:
     Slice cond_slice;
     std::optional<HcpIdent> up_state, down_state, self_is_up, end_expr;
 
+    /// Assignments into a condition-wait register carry the current priority, as for a Reg.
+    int32_t get_priority() const override { return HcpBase::get_priority(); }
     NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override;
     void build_support_signal(ModelArena& arena);
     void build_update_event(ModelArena& arena);

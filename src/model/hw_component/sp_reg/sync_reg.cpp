@@ -58,8 +58,7 @@ void SyncReg::build_update_event(ModelArena& arena) {
         ++k;
     }
     if (k != size) {
-        panic_eq(cat("SyncReg '", get_rel_name(), "': ", k, " of ", size, " bit slots filled"),
-                 std::to_string(k), std::to_string(size));
+        panic(cat("SyncReg '", get_rel_name(), "': ", k, " of ", size, " bit slots filled"));
     }
     if (t.int_reset_sig_i) {
         push_clocked_event(arena, *this, 52, {t.int_reset_sig_i}, down, whole, whole);
