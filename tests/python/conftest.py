@@ -34,13 +34,3 @@ def run_fresh(code: str) -> str:
     )
     assert result.returncode == 0, result.stderr
     return result.stdout
-
-
-def core_stub_skip(call) -> None:
-    """Skips the test while the core operation behind `call` is still a stub."""
-    try:
-        call()
-    except v.PanicException as e:
-        if str(e) == "not implemented":
-            pytest.skip("core operation not implemented yet")
-        raise

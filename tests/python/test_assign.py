@@ -6,21 +6,6 @@ import pytest
 
 import _velmora as v
 
-from conftest import core_stub_skip
-
-
-def _probe():
-    a = v.ModelArena()
-    m = a.mk_module("probe")
-    a.track_module_at_com_init(m)
-    r = a.mk_reg("r", 1)
-    a.gen_basic_assign(r, r)
-
-
-@pytest.fixture(autouse=True)
-def assignments_work():
-    core_stub_skip(_probe)
-
 
 @pytest.fixture
 def sigs(arena, top):
