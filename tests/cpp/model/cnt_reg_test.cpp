@@ -24,14 +24,11 @@ class CntRegTest : public ModelTest {
 protected:
     HcpIdent prelim(int32_t max_cycle) {
         HcpIdent reg = arena.make_cnt_reg("c", 1, max_cycle);
-        with_hcp_as<CntReg>(arena, reg, [&](CntReg& r) { r.build_support_signal(arena); });
+        build_support_of<CntReg>(arena, reg);
         return reg;
     }
     void build(const HcpIdent& reg, const TriggerSig& sig) {
-        with_hcp_as<CntReg>(arena, reg, [&](CntReg& r) {
-            r.trigger_sig = sig;
-            r.build_update_event(arena);
-        });
+        build_events_of<CntReg>(arena, reg, sig);
     }
 };
 

@@ -8,15 +8,11 @@ class CondWaitStateRegTest : public ModelTest {
 protected:
     HcpIdent prelim(const HcpIdent& cond, Slice slice) {
         HcpIdent reg = arena.make_cond_wait_state_reg("w", cond, slice);
-        with_hcp_as<CondWaitStateReg>(arena, reg,
-                                      [&](CondWaitStateReg& r) { r.build_support_signal(arena); });
+        build_support_of<CondWaitStateReg>(arena, reg);
         return reg;
     }
     void build(const HcpIdent& reg, const TriggerSig& sig) {
-        with_hcp_as<CondWaitStateReg>(arena, reg, [&](CondWaitStateReg& r) {
-            r.trigger_sig = sig;
-            r.build_update_event(arena);
-        });
+        build_events_of<CondWaitStateReg>(arena, reg, sig);
     }
 };
 

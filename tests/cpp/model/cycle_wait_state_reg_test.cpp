@@ -28,8 +28,7 @@ class CycleWaitStateRegTest : public ModelTest {
 protected:
     HcpIdent prelim(int32_t wait_cycle) {
         HcpIdent reg = arena.make_cycle_wait_state_reg("cw", wait_cycle);
-        with_hcp_as<CycleWaitStateReg>(
-            arena, reg, [&](CycleWaitStateReg& r) { r.build_support_signal(arena); });
+        build_support_of<CycleWaitStateReg>(arena, reg);
         return reg;
     }
 };
@@ -94,10 +93,7 @@ TEST_F(CycleWaitStateRegTest, event_table_in_order) {
     sig.mrst_sig_i = bit("mrst");
     sig.clk_sig_i = bit("clk");
     sig.push_depend_node(bit("a0"), bit("c0"));
-    with_hcp_as<CycleWaitStateReg>(arena, reg, [&](CycleWaitStateReg& r) {
-        r.trigger_sig = sig;
-        r.build_update_event(arena);
-    });
+    build_events_of<CycleWaitStateReg>(arena, reg, sig);
     const Slice w{0, 3};
     const Slice count{1, 3};
     std::vector<EventRow> expected = {

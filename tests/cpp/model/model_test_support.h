@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/model_arena.h"
+#include "model/typed_access.h"
 #include "util/str_cat.h"
 
 namespace velmora::testing {
@@ -24,6 +25,21 @@ protected:
     ModelArena arena;
     ModuleIdent module;
 };
+
+/// Builds the support signals of a control register of kind R.
+template <class R>
+void build_support_of(ModelArena& arena, const HcpIdent& reg) {
+    with_hcp_as<R>(arena, reg, [&](R& r) { r.build_support_signal(arena); });
+}
+
+/// Gives a control register of kind R its triggers and builds its update events.
+template <class R>
+void build_events_of(ModelArena& arena, const HcpIdent& reg, const TriggerSig& sig) {
+    with_hcp_as<R>(arena, reg, [&](R& r) {
+        r.trigger_sig = sig;
+        r.build_update_event(arena);
+    });
+}
 
 template <class T>
 const T& hcp(const ModelArena& arena, const HcpIdent& id) {

@@ -8,10 +8,7 @@ class StateRegTest : public ModelTest {
 protected:
     HcpIdent build(const TriggerSig& sig) {
         HcpIdent reg = arena.make_state_reg("s");
-        with_hcp_as<StateReg>(arena, reg, [&](StateReg& r) {
-            r.trigger_sig = sig;
-            r.build_update_event(arena);
-        });
+        build_events_of<StateReg>(arena, reg, sig);
         return reg;
     }
 };

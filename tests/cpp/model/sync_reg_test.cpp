@@ -10,14 +10,11 @@ class SyncRegTest : public ModelTest {
 protected:
     HcpIdent prelim(int32_t size) {
         HcpIdent reg = arena.make_sync_reg("y", size);
-        with_hcp_as<SyncReg>(arena, reg, [&](SyncReg& r) { r.build_support_signal(arena); });
+        build_support_of<SyncReg>(arena, reg);
         return reg;
     }
     void build(const HcpIdent& reg, const TriggerSig& sig) {
-        with_hcp_as<SyncReg>(arena, reg, [&](SyncReg& r) {
-            r.trigger_sig = sig;
-            r.build_update_event(arena);
-        });
+        build_events_of<SyncReg>(arena, reg, sig);
     }
 };
 
@@ -111,8 +108,7 @@ TEST_F(SyncRegTest, pair_count_must_fill_every_slot) {
     sig.clk_sig_i = bit("clk");
     sig.push_depend_node(bit("a0"), std::nullopt);
     sig.push_depend_node(bit("a1"), std::nullopt);
-    EXPECT_EQ(panic_message([&] { build(reg, sig); }),
-              "SyncReg 'y': 2 of 3 bit slots filled");
+    EXPECT_EQ(panic_message([&] { build(reg, sig); }), "SyncReg 'y': 2 of 3 bit slots filled");
 }
 
 TEST_F(SyncRegTest, events_before_support_signals_are_refused) {
