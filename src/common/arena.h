@@ -29,6 +29,7 @@ template <class T>
 struct ArenaNode {
     T value;
     uint32_t generation = 0;
+    bool taken = false;  // the object is out of its slot; `value` is a moved-from husk
 };
 
 /// Append-only list of slots of one kind. A deque keeps references stable while it grows, so an
@@ -48,19 +49,24 @@ public:
     /// from another arena); for checking caller input before any access that would fail hard.
     const T* try_get(ArenaHandle h) const {
         if (h.index >= nodes_.size() || nodes_[h.index].generation != h.generation) return nullptr;
-        return &nodes_[h.index].value;
+        return &present(nodes_[h.index], h).value;
     }
     T& get_mut(ArenaHandle h) { return node_checked(h).value; }
 
-    /// Moves the object out, leaving an empty placeholder of the same kind in the slot.
+    /// Moves the object out; until it is put back, any access to the slot is an internal error.
     T take(ArenaHandle h) {
         ArenaNode<T>& node = node_checked(h);
         T out = std::move(node.value);
-        node.value = T{};
+        node.taken = true;
         return out;
     }
 
-    void replace_back(ArenaHandle h, T object) { node_checked(h).value = std::move(object); }
+    void replace_back(ArenaHandle h, T object) {
+        ArenaNode<T>& node = slot_checked(h);
+        if (!node.taken) panic("replace_back into a slot whose object was not taken: " + h.debug_text());
+        node.value = std::move(object);
+        node.taken = false;
+    }
 
     size_t size() const { return nodes_.size(); }
 
@@ -68,7 +74,8 @@ public:
     void check_handle(ArenaHandle h) const { (void)node_checked(h); }
 
 private:
-    const ArenaNode<T>& node_checked(ArenaHandle h) const {
+    /// The slot the handle names, whether or not its object is in it.
+    const ArenaNode<T>& slot_checked(ArenaHandle h) const {
         if (h.index >= nodes_.size()) panic("ArenaHandle index out of range");
         const ArenaNode<T>& node = nodes_[h.index];
         if (node.generation != h.generation) {
@@ -78,6 +85,15 @@ private:
         }
         return node;
     }
+    ArenaNode<T>& slot_checked(ArenaHandle h) {
+        return const_cast<ArenaNode<T>&>(std::as_const(*this).slot_checked(h));
+    }
+    /// A taken-out object is being changed elsewhere: reading its husk would see stale state.
+    static const ArenaNode<T>& present(const ArenaNode<T>& node, ArenaHandle h) {
+        if (node.taken) panic("ArenaHandle names a slot whose object is taken out: " + h.debug_text());
+        return node;
+    }
+    const ArenaNode<T>& node_checked(ArenaHandle h) const { return present(slot_checked(h), h); }
     ArenaNode<T>& node_checked(ArenaHandle h) {
         return const_cast<ArenaNode<T>&>(std::as_const(*this).node_checked(h));
     }

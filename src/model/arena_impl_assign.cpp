@@ -1,6 +1,6 @@
 // Update event factories and the user assignment path.
 #include "model/controller/asm_priority.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -1,5 +1,5 @@
 // Factories of the plain components and expressions.
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

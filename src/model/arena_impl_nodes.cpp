@@ -1,5 +1,5 @@
 // Node factories and the node operations of the arena.
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "model/typed_access.h"
 #include "util/str_cat.h"
 

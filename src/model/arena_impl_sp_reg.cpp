@@ -1,6 +1,6 @@
 // Factories of the control registers.
 #include "model/hw_component/sp_reg/control_regs.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -1,5 +1,5 @@
 // Inserting update events of each kind into their groups.
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 namespace {

@@ -1,33 +1,34 @@
 #pragma once
-// The one object that owns the whole model: a typed group per object kind, the module trace stack,
-// the pending components, the flow block stack and the top module.
+// The one object that owns the whole model. This header declares the model's operations; the
+// storage with its concrete kinds sits behind it (model/model_store.h, included only by code that
+// works with concrete kinds), beside the state of constructing a design.
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "common/arena.h"
 #include "model/common/ident.h"
-#include "model/flow_block/par.h"
-#include "model/flow_block/seq.h"
-#include "model/hw_component/common/assign_meta.h"
-#include "model/hw_component/common/update_event.h"
-#include "model/hw_component/expression.h"
-#include "model/hw_component/signals.h"
-#include "model/hw_component/sp_reg/control_regs.h"
-#include "model/module/module.h"
-#include "model/nodes/simple_nodes.h"
-#include "model/nodes/state_nodes.h"
+#include "model/construction_state.h"
+#include "model/hw_component/logic_op.h"
+#include "model/hw_component/slice.h"
 
 namespace velmora {
 
-struct FlowStackEntry {
-    FlowBlockIdent block;
-    bool lazy_closed = false;
-};
+template <class T>
+class ArenaGroup;
+class ModelStore;
+class HcpBase;
+class FlowBlock;
+struct Module;
+struct UeCommon;
+struct AssignMeta;
+class UeBasic;
+class UeCond;
+class UeSwitch;
+class UeGrp;
 
 /// Result of fitting an assignment source to its destination.
 struct SanitizedSrc {
@@ -40,26 +41,25 @@ struct SanitizedSrc {
 
 class ModelArena {
 public:
-    ModelArena() = default;
+    ModelArena();
+    ~ModelArena();
     ModelArena(const ModelArena&) = delete;
     ModelArena& operator=(const ModelArena&) = delete;
-    ModelArena(ModelArena&&) = default;
-    ModelArena& operator=(ModelArena&&) = default;
+    ModelArena(ModelArena&&) noexcept;
+    ModelArena& operator=(ModelArena&&) noexcept;
 
-    // ---- Groups --------------------------------------------------------------------------------
+    // ---- Storage (the typed accessors are defined in model/model_store.h) ---------------------
+    ModelStore& store() { return *store_; }
+    const ModelStore& store() const { return *store_; }
     template <class T>
-    ArenaGroup<T>& group() {
-        return std::get<ArenaGroup<T>>(groups_);
-    }
+    ArenaGroup<T>& group();
     template <class T>
-    const ArenaGroup<T>& group() const {
-        return std::get<ArenaGroup<T>>(groups_);
-    }
+    const ArenaGroup<T>& group() const;
 
     /// Takes the component out of its slot, calls f with the concrete object, puts it back.
     template <class F>
     decltype(auto) with_hcp(const HcpIdent& id, F&& f);
-    /// Reads the component in place (a taken-out component reads as its placeholder).
+    /// Reads the component where it stands (a taken-out component is an internal error).
     template <class F>
     decltype(auto) read_hcp(const HcpIdent& id, F&& f) const;
     template <class F>
@@ -75,23 +75,17 @@ public:
     template <class F>
     decltype(auto) read_block(const FlowBlockIdent& id, F&& f) const;
     template <class F>
-    decltype(auto) with_module(const ModuleIdent& id, F&& f) {
-        TakeGuard<Module> g(group<Module>(), id.handle());
-        return f(*g);
-    }
-    const Module& get_module(const ModuleIdent& id) const {
-        return group<Module>().get(id.handle());
-    }
+    decltype(auto) with_module(const ModuleIdent& id, F&& f);
+    const Module& get_module(const ModuleIdent& id) const;
     /// The stored object an identity's handle names, or null when it names no slot of this
     /// arena. The stored identity may still differ from `id` (see model/validate.h).
     const HcpBase* find_hcp(const HcpIdent& id) const;
     const FlowBlock* find_block(const FlowBlockIdent& id) const;
-    const Module* find_module(const ModuleIdent& id) const {
-        return group<Module>().try_get(id.handle());
-    }
+    const Module* find_module(const ModuleIdent& id) const;
 
     int32_t hcp_width(const HcpIdent& id) const;
     Slice hcp_full_slice(const HcpIdent& id) const { return Slice{0, hcp_width(id)}; }
+    /// The common part (priority, clock) of an event; UeCommon is in update_event.h.
     UeCommon get_ue_common(const UpdateEventIdent& id) const;
 
     // ---- Modules and the trace stack
@@ -107,18 +101,20 @@ public:
     const std::optional<ModuleIdent>& get_top_module() const { return top_module_; }
     ModuleIdent get_parent_module_ident(const ModuleIdent& m) const;
     const std::vector<std::pair<ModuleIdent, ModuleInitStage>>& module_trace_stack() const {
-        return module_trace_stack_;
+        return construction_.module_trace_stack;
     }
-    std::vector<std::pair<HcpIdent, bool>>& pending_hcps() { return pending_hcps_; }
+    std::vector<std::pair<HcpIdent, bool>>& pending_hcps() { return construction_.pending_hcps; }
+    const ConstructionState& construction() const { return construction_; }
     /// Stamps the component to the module on top of the trace stack (or the pending list).
     HcpIdent stamp_hw_to_parent_module(HcpIdent id, bool is_user_com);
     void mark_as_io(const HcpIdent& id, bool is_input, std::string io_name);
+    bool is_marked_as_io(const HcpIdent& id) const;
     /// The component whose IO mark carries `io_name`, if any.
     std::optional<HcpIdent> io_name_owner(std::string_view io_name) const;
     /// True once build_flow has run on this model.
-    bool flow_built() const { return flow_built_; }
+    bool flow_built() const { return construction_.flow_built; }
     /// Records that the design's control has been built (build_flow's last step).
-    void mark_flow_built() { flow_built_ = true; }
+    void mark_flow_built() { construction_.flow_built = true; }
 
     // ---- Component factories -----------------------------------------------------------------
     HcpIdent make_reg(bool is_user_com, std::string_view name, int32_t bit_width);
@@ -204,12 +200,14 @@ public:
     FlowBlockIdent make_flow_block_seq(std::string_view name);
     FlowBlockIdent make_flow_block_par(std::string_view name, bool no_sync);
     void initialize_flow_block(const FlowBlockIdent& block);
-    std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block);
+    std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block) const;
     void finalize_flow_block(const FlowBlockIdent& block, bool recursive = false);
     void finalize_flow_procedure();
     FlowBlockType get_last_skeleton_flow_block_type() const;
     void attach_basic_node_to_current_scope(const NcpIdent& node);
-    const std::vector<FlowStackEntry>& flow_block_stack() const { return flow_block_stack_; }
+    const std::vector<FlowStackEntry>& flow_block_stack() const {
+        return construction_.flow_block_stack;
+    }
     void build_flow();
 
 private:
@@ -220,185 +218,9 @@ private:
     template <class T>
     FlowBlockIdent insert_block(T block);
 
-    [[noreturn]] static void fail_nest(HwComponentType t);
-    [[noreturn]] static void fail_untype();
-    [[noreturn]] static void fail_block_type(FlowBlockType t);
-
-    std::tuple<ArenaGroup<Reg>, ArenaGroup<Wire>, ArenaGroup<IoWire>, ArenaGroup<Val>,
-               ArenaGroup<MemEle>, ArenaGroup<MemBlk>, ArenaGroup<Expression>, ArenaGroup<StateReg>,
-               ArenaGroup<SyncReg>, ArenaGroup<CntReg>, ArenaGroup<CondWaitStateReg>,
-               ArenaGroup<CycleWaitStateReg>, ArenaGroup<UeBasic>, ArenaGroup<UeGrp>,
-               ArenaGroup<UeCond>, ArenaGroup<UeSwitch>, ArenaGroup<AsmNode>, ArenaGroup<OprNode>,
-               ArenaGroup<PseudoNode>, ArenaGroup<StartNode>, ArenaGroup<StateNode>,
-               ArenaGroup<SynNode>, ArenaGroup<WaitCondNode>, ArenaGroup<WaitCycleNode>,
-               ArenaGroup<CounterNode>, ArenaGroup<Module>, ArenaGroup<FlowBlockSeq>,
-               ArenaGroup<FlowBlockPar>>
-        groups_;
-    std::vector<std::pair<ModuleIdent, ModuleInitStage>> module_trace_stack_;
-    std::vector<std::pair<HcpIdent, bool>> pending_hcps_;
-    std::vector<FlowStackEntry> flow_block_stack_;
+    std::unique_ptr<ModelStore> store_;
+    ConstructionState construction_;
     std::optional<ModuleIdent> top_module_;
-    bool flow_built_ = false;
-    // IO names in use, so that a duplicate is found without walking the design.
-    std::unordered_map<std::string, HcpIdent> io_name_owners_;
 };
-
-// ---- Dispatch on identity kinds -------------------------------------------------------------
-
-#define VELMORA_HCP_DISPATCH(ACCESS)             \
-    switch (id.hw_type) {                        \
-        case HwComponentType::Reg:               \
-            ACCESS(Reg);                         \
-        case HwComponentType::StateReg:          \
-            ACCESS(StateReg);                    \
-        case HwComponentType::CondWaitStateReg:  \
-            ACCESS(CondWaitStateReg);            \
-        case HwComponentType::CycleWaitStateReg: \
-            ACCESS(CycleWaitStateReg);           \
-        case HwComponentType::CntReg:            \
-            ACCESS(CntReg);                      \
-        case HwComponentType::SyncReg:           \
-            ACCESS(SyncReg);                     \
-        case HwComponentType::Wire:              \
-            ACCESS(Wire);                        \
-        case HwComponentType::Val:               \
-            ACCESS(Val);                         \
-        case HwComponentType::MemBlockIndexer:   \
-            ACCESS(MemEle);                      \
-        case HwComponentType::Expression:        \
-            ACCESS(Expression);                  \
-        case HwComponentType::IoWire:            \
-            ACCESS(IoWire);                      \
-        case HwComponentType::MemBlock:          \
-            ACCESS(MemBlk);                      \
-        case HwComponentType::Nest:              \
-            break;                               \
-    }                                            \
-    fail_nest(id.hw_type);
-
-#define VELMORA_TAKE(T)                              \
-    {                                                \
-        TakeGuard<T> guard(group<T>(), id.handle()); \
-        return f(*guard);                            \
-    }
-#define VELMORA_READ(T) return f(group<T>().get(id.handle()));
-
-template <class F>
-decltype(auto) ModelArena::with_hcp(const HcpIdent& id, F&& f) {
-    VELMORA_HCP_DISPATCH(VELMORA_TAKE)
-}
-template <class F>
-decltype(auto) ModelArena::read_hcp(const HcpIdent& id, F&& f) const {
-    VELMORA_HCP_DISPATCH(VELMORA_READ)
-}
-
-#define VELMORA_UE_DISPATCH(ACCESS) \
-    switch (id.ue_type) {           \
-        case UeType::Basic:         \
-            ACCESS(UeBasic);        \
-        case UeType::Grp:           \
-            ACCESS(UeGrp);          \
-        case UeType::Cond:          \
-            ACCESS(UeCond);         \
-        case UeType::Switch:        \
-            ACCESS(UeSwitch);       \
-        case UeType::Untype:        \
-            break;                  \
-    }                               \
-    fail_untype();
-
-template <class F>
-decltype(auto) ModelArena::with_ue(const UpdateEventIdent& id, F&& f) {
-    VELMORA_UE_DISPATCH(VELMORA_TAKE)
-}
-template <class F>
-decltype(auto) ModelArena::read_ue(const UpdateEventIdent& id, F&& f) const {
-    VELMORA_UE_DISPATCH(VELMORA_READ)
-}
-
-#define VELMORA_NODE_DISPATCH(ACCESS) \
-    switch (id.node_type) {           \
-        case NodeType::Asm:           \
-            ACCESS(AsmNode);          \
-        case NodeType::State:         \
-            ACCESS(StateNode);        \
-        case NodeType::Syn:           \
-            ACCESS(SynNode);          \
-        case NodeType::Pseudo:        \
-            ACCESS(PseudoNode);       \
-        case NodeType::Opr:           \
-            ACCESS(OprNode);          \
-        case NodeType::WaitCond:      \
-            ACCESS(WaitCondNode);     \
-        case NodeType::WaitCycle:     \
-            ACCESS(WaitCycleNode);    \
-        case NodeType::Counter:       \
-            ACCESS(CounterNode);      \
-        case NodeType::Start:         \
-            ACCESS(StartNode);        \
-    }                                 \
-    panic("unknown NodeType");
-
-template <class F>
-decltype(auto) ModelArena::with_node(const NcpIdent& id, F&& f) {
-    VELMORA_NODE_DISPATCH(VELMORA_TAKE)
-}
-template <class F>
-decltype(auto) ModelArena::read_node(const NcpIdent& id, F&& f) const {
-    VELMORA_NODE_DISPATCH(VELMORA_READ)
-}
-
-#define VELMORA_BLOCK_DISPATCH(ACCESS)  \
-    switch (id.block_type) {            \
-        case FlowBlockType::Sequential: \
-            ACCESS(FlowBlockSeq);       \
-        case FlowBlockType::Parallel:   \
-            ACCESS(FlowBlockPar);       \
-        default:                        \
-            break;                      \
-    }                                   \
-    fail_block_type(id.block_type);
-
-template <class F>
-decltype(auto) ModelArena::with_block(const FlowBlockIdent& id, F&& f) {
-    VELMORA_BLOCK_DISPATCH(VELMORA_TAKE)
-}
-template <class F>
-decltype(auto) ModelArena::read_block(const FlowBlockIdent& id, F&& f) const {
-    VELMORA_BLOCK_DISPATCH(VELMORA_READ)
-}
-
-#define VELMORA_FIND(T) return group<T>().try_get(id.handle());
-
-inline const HcpBase* ModelArena::find_hcp(const HcpIdent& id) const {
-    if (id.hw_type == HwComponentType::Nest) return nullptr;
-    VELMORA_HCP_DISPATCH(VELMORA_FIND)
-}
-inline const FlowBlock* ModelArena::find_block(const FlowBlockIdent& id) const {
-    VELMORA_BLOCK_DISPATCH(VELMORA_FIND)
-}
-
-#undef VELMORA_TAKE
-#undef VELMORA_READ
-#undef VELMORA_FIND
-
-template <class T>
-HcpIdent ModelArena::insert_hcp(T object, bool is_user_com) {
-    ArenaHandle h = group<T>().insert(std::move(object));
-    HcpIdent stored = group<T>().get(h).ident;
-    return stamp_hw_to_parent_module(stored, is_user_com);
-}
-
-template <class T>
-NcpIdent ModelArena::insert_node(T node) {
-    ArenaHandle h = group<T>().insert(std::move(node));
-    return group<T>().get(h).ident;
-}
-
-template <class T>
-FlowBlockIdent ModelArena::insert_block(T block) {
-    ArenaHandle h = group<T>().insert(std::move(block));
-    return group<T>().get(h).get_ident();
-}
 
 }  // namespace velmora

@@ -4,7 +4,7 @@
 // is refused as an internal error.
 #include <type_traits>
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

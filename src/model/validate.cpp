@@ -2,7 +2,7 @@
 // flow block stack and IO marks.
 #include "model/validate.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

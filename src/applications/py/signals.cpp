@@ -171,7 +171,7 @@ void bind_signal_ops(ArenaClass& cls) {
         HcpIdent hcp = a.ident<HcpIdent>(0);
         return self.shared([&](const ModelArena& m) {
             a.check_ident(m, 0, hcp);
-            return m.read_hcp(hcp, [](const HcpBase& c) { return c.is_marked_as_io(); });
+            return m.is_marked_as_io(hcp);
         });
     });
 }

@@ -12,17 +12,17 @@ class ModelArena;
 
 class DfsModuleIter {
 public:
-    DfsModuleIter(ModelArena& arena, const ModuleIdent& top) : arena_(arena), stack_{top} {}
+    DfsModuleIter(const ModelArena& arena, const ModuleIdent& top) : arena_(arena), stack_{top} {}
 
     /// The next module of the walk, or nothing once every module has been returned.
     std::optional<ModuleIdent> next_module();
 
 private:
-    ModelArena& arena_;
+    const ModelArena& arena_;
     std::vector<ModuleIdent> stack_;
 };
 
 /// Every module of the tree below and including `top`, in walk order.
-std::vector<ModuleIdent> collect_modules_dfs(ModelArena& arena, const ModuleIdent& top);
+std::vector<ModuleIdent> collect_modules_dfs(const ModelArena& arena, const ModuleIdent& top);
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 #include "backends/common/hcp_deps.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 namespace {
@@ -19,12 +19,11 @@ void gather_clk_srcs(const ModelArena& arena, const UpdateEventIdent& ue, HcpIde
 
 }  // namespace
 
-void gather_hcp_deps(ModelArena& arena, const HcpIdent& component, HcpIdentSet& out) {
-    std::vector<UpdateEventIdent> pool = arena.with_hcp(component, [&](HcpBase& c) {
+void gather_hcp_deps(const ModelArena& arena, const HcpIdent& component, HcpIdentSet& out) {
+    arena.read_hcp(component, [&](const HcpBase& c) {
         c.gather_dep_hcps(arena, out);
-        return c.get_update_pool();
+        for (const UpdateEventIdent& ue : c.get_update_pool()) gather_clk_srcs(arena, ue, out);
     });
-    for (const UpdateEventIdent& ue : pool) gather_clk_srcs(arena, ue, out);
 }
 
 void remap_hcp_deps(ModelArena& arena, const HcpIdent& component, const HcpIdentMap& map) {

@@ -1,6 +1,7 @@
 #include "backends/common/io_wire_route.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
+#include "model/typed_access.h"
 
 namespace velmora {
 namespace {
@@ -45,8 +46,7 @@ HcpIdent make_routed_io_wire(ModelArena& arena, const ModuleIdent& module, std::
         id = arena.make_io_wire(false, name, is_input, width, agent, event_src);
     }
     if (!is_input) {
-        arena.with_hcp(id,
-                       [&](HcpBase& c) { static_cast<IoWire&>(c).actual_src_signal_i = actual; });
+        with_hcp_as<IoWire>(arena, id, [&](IoWire& w) { w.actual_src_signal_i = actual; });
     }
     return id;
 }

@@ -1,6 +1,6 @@
 #include "backends/common/module_path.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -3,7 +3,8 @@
 #include "backends/common/io_wire_route.h"
 #include "backends/common/module_path.h"
 #include "backends/common/route_io.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
+#include "model/typed_access.h"
 #include "util/str_cat.h"
 
 namespace velmora {
@@ -54,8 +55,7 @@ void route_glob_io_hw_comp(ModelArena& arena, const HcpIdent& x) {
 
     mark = io_mark_of(arena, x);
     if (!mark) panic("route_glob_io_hw_comp: target must be IO-marked");
-    arena.with_hcp(top_wire, [&](HcpBase& c) {
-        auto& wire = static_cast<IoWire&>(c);
+    with_hcp_as<IoWire>(arena, top_wire, [&](IoWire& wire) {
         wire.port_name = mark->io_name;
         wire.is_input = mark->is_input;
     });

@@ -6,7 +6,7 @@
 #include "backends/common/io_wire_route.h"
 #include "backends/common/module_path.h"
 #include "backends/common/route_io.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

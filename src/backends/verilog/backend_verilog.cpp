@@ -5,6 +5,7 @@
 #include "backends/common/dfs_module_iter.h"
 #include "backends/common/route_io.h"
 #include "backends/verilog/module_vb.h"
+#include "model/model_store.h"
 #include "util/file_writer.h"
 #include "util/str_cat.h"
 
@@ -65,7 +66,8 @@ void BackendVerilog::emit_module_file(const ModuleIdent& m, const std::string& p
     std::string error;
     std::optional<FileWriter> writer = FileWriter::open(path, error);
     if (!writer) panic(cat("BackendVerilog::phase_emit — cannot open ", path, ": ", error));
-    arena_.with_module(m, [&](Module& module) { gen_module_blk_vb(module, arena_, *writer); });
+    const ModelArena& model = arena_;
+    gen_module_blk_vb(model.get_module(m), model, *writer);
     if (std::optional<std::string> failure = writer->close()) {
         panic(cat("BackendVerilog::phase_emit — cannot write ", path, ": ", *failure));
     }

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-void ValVb::gen_init_line_vb(int, ModelArena&, FileWriter& writer) const {
+void ValVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
     writer.write(
         cat(gen_type_vb(), " ", gen_var_name_vb(), " = ", vary_val_to_verilog(val_.value), ";"));
 }

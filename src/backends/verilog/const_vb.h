@@ -11,7 +11,7 @@ public:
     std::string gen_type_vb() const override { return "wire " + width_text_vb(hcp_.bit_width); }
     int amt_precedure_blk_vb() const override { return 0; }
     /// "{type} {name} = {literal};"
-    void gen_init_line_vb(int i, ModelArena& arena, FileWriter& writer) const override;
+    void gen_init_line_vb(int i, const ModelArena& arena, FileWriter& writer) const override;
 
 private:
     const Val& val_;

@@ -7,12 +7,12 @@
 
 namespace velmora {
 
-void ExpressionVb::gen_procedure_blk_vb(int, ModelArena& arena, FileWriter& writer) const {
+void ExpressionVb::gen_procedure_blk_vb(int, const ModelArena& arena, FileWriter& writer) const {
     if (!expr_.operator_form) return;
     writer.write(cat("assign ", gen_var_name_vb(), " = ", gen_rhs_vb(arena), ";\n"));
 }
 
-std::string ExpressionVb::gen_rhs_vb(ModelArena& arena) const {
+std::string ExpressionVb::gen_rhs_vb(const ModelArena& arena) const {
     CurrentHcpVb cur = current();
     std::string a = fmt_operand(expr_.a, expr_.a_slice, arena, cur);
     auto operand_b = [&] {

@@ -12,8 +12,8 @@ public:
     /// An expression still empty (never given a source) has no assignment.
     int amt_precedure_blk_vb() const override { return expr_.operator_form ? 1 : 0; }
     /// "assign {name} = {right-hand side};\n"
-    void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;
-    std::string gen_rhs_vb(ModelArena& arena) const;
+    void gen_procedure_blk_vb(int j, const ModelArena& arena, FileWriter& writer) const override;
+    std::string gen_rhs_vb(const ModelArena& arena) const;
 
 private:
     const Expression& expr_;

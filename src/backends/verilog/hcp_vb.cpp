@@ -5,18 +5,18 @@
 
 namespace velmora {
 
-void HcpBaseVb::gen_io_line_vb(int, ModelArena&, FileWriter&) const {
+void HcpBaseVb::gen_io_line_vb(int, const ModelArena&, FileWriter&) const {
     panic("gen_io_line_vb not implemented for this HCP type");
 }
 
-void HcpBaseVb::gen_init_line_vb(int, ModelArena&, FileWriter& writer) const {
+void HcpBaseVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
     writer.write(gen_type_vb());
     writer.write(" ");
     writer.write(gen_var_name_vb());
     writer.write(";");
 }
 
-void HcpBaseVb::gen_procedure_blk_vb(int, ModelArena&, FileWriter&) const {
+void HcpBaseVb::gen_procedure_blk_vb(int, const ModelArena&, FileWriter&) const {
     panic("gen_procedure_blk_vb not implemented for this HCP type");
 }
 

@@ -27,11 +27,11 @@ public:
     virtual int amt_init_line_vb() const { return 1; }
     virtual int amt_precedure_blk_vb() const { return 1; }
     /// Writes port line i (no separator, no line feed).
-    virtual void gen_io_line_vb(int i, ModelArena& arena, FileWriter& writer) const;
+    virtual void gen_io_line_vb(int i, const ModelArena& arena, FileWriter& writer) const;
     /// Writes declaration line i without its line feed: "{type} {name};" unless a kind says else.
-    virtual void gen_init_line_vb(int i, ModelArena& arena, FileWriter& writer) const;
+    virtual void gen_init_line_vb(int i, const ModelArena& arena, FileWriter& writer) const;
     /// Writes procedure block j, line feeds included.
-    virtual void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const;
+    virtual void gen_procedure_blk_vb(int j, const ModelArena& arena, FileWriter& writer) const;
 
     const HcpBase& hcp() const { return hcp_; }
     /// This component as the current one of operand formatting.

@@ -6,7 +6,7 @@
 #include "backends/verilog/mem_vb.h"
 #include "backends/verilog/reg_vb.h"
 #include "common/internal_error.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {
@@ -39,30 +39,18 @@ inline ExpressionVb make_hcp_vb(const Expression& c) {
     return ExpressionVb(c);
 }
 
-/// Calls f with the component's Verilog form. f must return a value, not a reference into the
-/// form.
+/// Reads an IoWire through its Verilog form, with the port operations of that form.
 template <class F>
-decltype(auto) take_hcp_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
-    if (id.hw_type == HwComponentType::Nest) fail_nest_vb();
-    // Printing only reads the model: the component is read where it stands instead of being
-    // moved out of its slot and back.
-    return std::as_const(arena).read_hcp(id, [&](const auto& component) {
-        auto vb = make_hcp_vb(component);
-        return f(static_cast<const HcpBaseVb&>(vb));
-    });
-}
-
-/// The same for an IoWire, with the port operations of its form.
-template <class F>
-decltype(auto) take_io_wire_vb(ModelArena& arena, const HcpIdent& id, F&& f) {
+decltype(auto) read_io_wire_vb(const ModelArena& arena, const HcpIdent& id, F&& f) {
     if (id.hw_type != HwComponentType::IoWire) {
-        panic(cat("take_io_wire_vb: '", id.abs_name(), "' is not an IO_WIRE"));
+        panic(cat("read_io_wire_vb: '", id.abs_name(), "' is not an IO_WIRE"));
     }
-    IoWireVb vb(std::as_const(arena).group<IoWire>().get(id.handle()));
+    IoWireVb vb(arena.group<IoWire>().get(id.handle()));
     return f(static_cast<const IoWireVb&>(vb));
 }
 
-/// Reads the component in its slot through its Verilog form (for text that needs no arena).
+/// Calls f with the component's Verilog form, read where it stands: printing never changes the
+/// model. f must return a value, not a reference into the form.
 template <class F>
 decltype(auto) read_hcp_vb(const ModelArena& arena, const HcpIdent& id, F&& f) {
     if (id.hw_type == HwComponentType::Nest) fail_nest_vb();

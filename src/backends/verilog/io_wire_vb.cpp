@@ -13,12 +13,12 @@ std::string IoWireVb::gen_var_name_vb() const {
     return HcpBaseVb::gen_var_name_vb();
 }
 
-void IoWireVb::gen_io_line_vb(int, ModelArena&, FileWriter& writer) const {
+void IoWireVb::gen_io_line_vb(int, const ModelArena&, FileWriter& writer) const {
     writer.write(cat(wire_.is_input ? "input" : "output", " ", wire_.is_input ? "wire" : "reg ",
                      " ", width_text_vb(wire_.bit_width), gen_var_name_vb()));
 }
 
-void IoWireVb::gen_procedure_blk_vb(int, ModelArena& arena, FileWriter& writer) const {
+void IoWireVb::gen_procedure_blk_vb(int, const ModelArena& arena, FileWriter& writer) const {
     if (wire_.is_input) return;
     CurrentHcpVb des = current();
     gen_pool_block_vb(arena, writer, des, wire_.get_update_pool(), des.name);
@@ -28,7 +28,7 @@ void IoWireVb::gen_parent_net_line_vb(FileWriter& writer) const {
     writer.write(cat("wire ", width_text_vb(wire_.bit_width), gen_var_name_vb(), ";"));
 }
 
-std::string IoWireVb::gen_agent_input_vb(ModelArena& arena) const {
+std::string IoWireVb::gen_agent_input_vb(const ModelArena& arena) const {
     if (!wire_.is_input) panic("gen_agent_input_vb called on output IoWire");
     if (!wire_.agent_src_signal_i) panic("IoWire: agent_src_signal_i is None");
     const HcpIdent& agent = *wire_.agent_src_signal_i;

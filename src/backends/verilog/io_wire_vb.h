@@ -16,13 +16,13 @@ public:
     int amt_init_line_vb() const override { return 0; }
     int amt_precedure_blk_vb() const override { return wire_.is_input ? 0 : 1; }
     /// "{input|output} {wire|reg } {width}{name}"
-    void gen_io_line_vb(int i, ModelArena& arena, FileWriter& writer) const override;
-    void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;
+    void gen_io_line_vb(int i, const ModelArena& arena, FileWriter& writer) const override;
+    void gen_procedure_blk_vb(int j, const ModelArena& arena, FileWriter& writer) const override;
 
     /// "wire {width}{name};": the parent's net driven by this output port.
     void gen_parent_net_line_vb(FileWriter& writer) const;
     /// The parent-side text connected to this input port: the agent source over its full range.
-    std::string gen_agent_input_vb(ModelArena& arena) const;
+    std::string gen_agent_input_vb(const ModelArena& arena) const;
 
     const IoWire& io_wire() const { return wire_; }
 

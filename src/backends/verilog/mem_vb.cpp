@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-void MemBlkVb::gen_init_line_vb(int, ModelArena&, FileWriter& writer) const {
+void MemBlkVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
     if (blk_.index_width < 1 || blk_.index_width > 63) {
         panic(cat("MemBlk '", blk_.get_global_name(), "': index_width ", blk_.index_width,
                   " has no Verilog address range"));
@@ -16,7 +16,7 @@ void MemBlkVb::gen_init_line_vb(int, ModelArena&, FileWriter& writer) const {
     writer.write(cat(gen_type_vb(), " ", gen_var_name_vb(), " [0:", depth_max, "];"));
 }
 
-void MemEleVb::gen_procedure_blk_vb(int, ModelArena& arena, FileWriter& writer) const {
+void MemEleVb::gen_procedure_blk_vb(int, const ModelArena& arena, FileWriter& writer) const {
     CurrentHcpVb des = current();
     std::string memory = operand_name_width_vb(arena, ele_.master_mem_blk_i, des).first;
     std::string index = fmt_operand(ele_.index_ident, std::nullopt, arena, des);

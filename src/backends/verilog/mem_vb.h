@@ -11,7 +11,7 @@ public:
     std::string gen_type_vb() const override { return "reg " + width_text_vb(hcp_.bit_width); }
     int amt_precedure_blk_vb() const override { return 0; }
     /// "{type} {name} [0:{2^index_width - 1}];"
-    void gen_init_line_vb(int i, ModelArena& arena, FileWriter& writer) const override;
+    void gen_init_line_vb(int i, const ModelArena& arena, FileWriter& writer) const override;
 
 private:
     const MemBlk& blk_;
@@ -24,7 +24,7 @@ public:
     explicit MemEleVb(const MemEle& ele) : HcpBaseVb(ele), ele_(ele) {}
     std::string gen_type_vb() const override { return "wire " + width_text_vb(hcp_.bit_width); }
     int amt_init_line_vb() const override { return ele_.is_read ? 1 : 0; }
-    void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;
+    void gen_procedure_blk_vb(int j, const ModelArena& arena, FileWriter& writer) const override;
 
 private:
     const MemEle& ele_;

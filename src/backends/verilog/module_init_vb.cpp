@@ -1,6 +1,6 @@
 // Preparing the update pools of the module tree before anything is written.
 #include "backends/verilog/module_vb.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 

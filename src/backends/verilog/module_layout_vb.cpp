@@ -23,13 +23,13 @@ void write_heading(FileWriter& w, std::string_view text) {
     w.write(cat("    // ---- ", text, " ----\n"));
 }
 
-void write_header_and_ports(const Module& module, ModelArena& arena, FileWriter& w) {
+void write_header_and_ports(const Module& module, const ModelArena& arena, FileWriter& w) {
     w.write(std::string(80, '/') + "\n");
     w.write("// Phase 1 : module header & IO ports\n");
     w.write(cat("module ", module_sim_name_vb(module.ident), "(\n"));
     bool first = true;
     for_each_of_kind(module, HwComponentType::IoWire, [&](const HcpIdent& id) {
-        take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+        read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
             for (int i = 0; i < vb.amt_io_line_vb(); ++i) {
                 if (!first) w.write(",\n");
                 first = false;
@@ -42,14 +42,14 @@ void write_header_and_ports(const Module& module, ModelArena& arena, FileWriter&
     w.write(");\n\n");
 }
 
-void write_declarations(const Module& module, ModelArena& arena, FileWriter& w) {
+void write_declarations(const Module& module, const ModelArena& arena, FileWriter& w) {
     write_heading(w, "Phase 2 : signal declarations (reg / wire / localparam / mem)");
     for (int k = 0; k < kHwComponentTypeCount; ++k) {
         auto kind = static_cast<HwComponentType>(k);
         if (kind == HwComponentType::IoWire || !has_kind(module, kind)) continue;
         write_heading(w, cat(text_form(kind), " declarations"));
         for_each_of_kind(module, kind, [&](const HcpIdent& id) {
-            take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+            read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int i = 0; i < vb.amt_init_line_vb(); ++i) {
                     vb.gen_init_line_vb(i, arena, w);
                     w.write("\n");
@@ -61,12 +61,12 @@ void write_declarations(const Module& module, ModelArena& arena, FileWriter& w) 
 }
 
 // Nets in this module that the output ports of each sub-module drive.
-void write_sub_module_nets(const Module& module, ModelArena& arena, FileWriter& w) {
+void write_sub_module_nets(const Module& module, const ModelArena& arena, FileWriter& w) {
     write_heading(w, "Phase 2.5 : sub-module output wire declarations");
     for (const ModuleIdent& sub_i : module.sub_modules) {
         const Module& sub = arena.get_module(sub_i);
         for_each_of_kind(sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
-            take_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
+            read_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
                 if (vb.io_wire().is_input) return;
                 vb.gen_parent_net_line_vb(w);
                 w.write("\n");
@@ -75,11 +75,11 @@ void write_sub_module_nets(const Module& module, ModelArena& arena, FileWriter& 
     }
 }
 
-void write_procedure_blocks(const Module& module, ModelArena& arena, FileWriter& w) {
+void write_procedure_blocks(const Module& module, const ModelArena& arena, FileWriter& w) {
     write_heading(w, "Phase 3 : always blocks & continuous assignments");
     for (int k = 0; k < kHwComponentTypeCount; ++k) {
         for_each_of_kind(module, static_cast<HwComponentType>(k), [&](const HcpIdent& id) {
-            take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+            read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int j = 0; j < vb.amt_precedure_blk_vb(); ++j) {
                     vb.gen_procedure_blk_vb(j, arena, w);
                 }
@@ -88,7 +88,7 @@ void write_procedure_blocks(const Module& module, ModelArena& arena, FileWriter&
     }
 }
 
-void write_instances(const Module& module, ModelArena& arena, FileWriter& w) {
+void write_instances(const Module& module, const ModelArena& arena, FileWriter& w) {
     write_heading(w, "Phase 4 : sub-module instantiations");
     for (const ModuleIdent& sub_i : module.sub_modules) {
         const Module& sub = arena.get_module(sub_i);
@@ -96,7 +96,7 @@ void write_instances(const Module& module, ModelArena& arena, FileWriter& w) {
         w.write(cat(name, "  ", name, " (\n"));
         bool first = true;
         for_each_of_kind(sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
-            take_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
+            read_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
                 if (!first) w.write(",\n");
                 first = false;
                 std::string port = vb.gen_var_name_vb();
@@ -124,7 +124,7 @@ std::string module_sim_name_vb(const ModelArena& arena, const ModuleIdent& modul
     return module_sim_name_vb(arena.get_module(module).ident);
 }
 
-void gen_module_blk_vb(const Module& module, ModelArena& arena, FileWriter& writer) {
+void gen_module_blk_vb(const Module& module, const ModelArena& arena, FileWriter& writer) {
     write_header_and_ports(module, arena, writer);
     write_declarations(module, arena, writer);
     write_sub_module_nets(module, arena, writer);

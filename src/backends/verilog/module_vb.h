@@ -19,7 +19,7 @@ void sort_update_event_pool(const Module& module, ModelArena& arena);
 
 /// Writes the module block: header and ports, declarations, sub-module output nets, procedure
 /// blocks, instances, end. Reads the model only.
-void gen_module_blk_vb(const Module& module, ModelArena& arena, FileWriter& writer);
+void gen_module_blk_vb(const Module& module, const ModelArena& arena, FileWriter& writer);
 
 /// The module's Verilog name, as printed: its global name (escaped when not a plain identifier).
 std::string module_sim_name_vb(const ModuleIdent& module);

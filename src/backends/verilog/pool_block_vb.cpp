@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-void gen_pool_block_vb(ModelArena& arena, FileWriter& writer, const CurrentHcpVb& des,
+void gen_pool_block_vb(const ModelArena& arena, FileWriter& writer, const CurrentHcpVb& des,
                        const std::vector<UpdateEventIdent>& pool, std::string_view dest_text) {
     if (pool.empty()) return;
     UeCommon first = arena.get_ue_common(pool.front());
@@ -18,7 +18,7 @@ void gen_pool_block_vb(ModelArena& arena, FileWriter& writer, const CurrentHcpVb
     const std::vector<std::string> templates{cat(dest_text, "{DES_SLICE} <= {SRC};")};
     writer.write(cat("always @(", sensitivity, ") begin\n"));
     for (const UpdateEventIdent& ue : pool) {
-        take_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
+        read_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
             vb.transpile(templates, 4, arena, des, writer);
         });
     }

@@ -8,7 +8,7 @@ class PoolRegVb : public HcpBaseVb {
 public:
     using HcpBaseVb::HcpBaseVb;
     std::string gen_type_vb() const override { return "reg  " + width_text_vb(hcp_.bit_width); }
-    void gen_procedure_blk_vb(int j, ModelArena& arena, FileWriter& writer) const override;
+    void gen_procedure_blk_vb(int j, const ModelArena& arena, FileWriter& writer) const override;
 };
 
 }  // namespace velmora

@@ -7,8 +7,8 @@ namespace velmora {
 namespace {
 
 void transpile_inner(const UpdateEventIdent& ue, const std::vector<std::string>& templates,
-                     int indent, ModelArena& arena, const CurrentHcpVb& des, FileWriter& writer) {
-    take_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
+                     int indent, const ModelArena& arena, const CurrentHcpVb& des, FileWriter& writer) {
+    read_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
         vb.transpile(templates, indent, arena, des, writer);
     });
 }
@@ -38,7 +38,7 @@ void write_statement(FileWriter& writer, std::string_view t, std::string_view de
 
 }  // namespace
 
-void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                           const CurrentHcpVb& des, FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string des_slice = slice_text_vb(des.width, ue_.des_slice);
@@ -50,7 +50,7 @@ void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
     }
 }
 
-void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                          const CurrentHcpVb& des, FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
@@ -67,7 +67,7 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, 
     }
 }
 
-void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                            const CurrentHcpVb& des, FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string case_pad(static_cast<size_t>(indent + 4), ' ');
@@ -81,7 +81,7 @@ void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent
     writer.write(cat(pad, "endcase\n"));
 }
 
-void UeGrpVb::transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+void UeGrpVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                         const CurrentHcpVb& des, FileWriter& writer) const {
     for (const UpdateEventIdent& inner : ue_.ues) {
         transpile_inner(inner, templates, indent, arena, des, writer);

@@ -7,7 +7,7 @@
 #include "backends/verilog/util_vb.h"
 #include "common/internal_error.h"
 #include "model/hw_component/common/update_event.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 
@@ -21,14 +21,14 @@ public:
     virtual ~VerilogUpdateEvent() = default;
 
     /// Writes the statements of this event into `des`, `indent` blanks deep.
-    virtual void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+    virtual void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                            const CurrentHcpVb& des, FileWriter& writer) const = 0;
 };
 
 class UeBasicVb : public VerilogUpdateEvent {
 public:
     explicit UeBasicVb(const UeBasic& ue) : ue_(ue) {}
-    void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+    void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
 private:
@@ -38,7 +38,7 @@ private:
 class UeCondVb : public VerilogUpdateEvent {
 public:
     explicit UeCondVb(const UeCond& ue) : ue_(ue) {}
-    void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+    void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
 private:
@@ -48,7 +48,7 @@ private:
 class UeSwitchVb : public VerilogUpdateEvent {
 public:
     explicit UeSwitchVb(const UeSwitch& ue) : ue_(ue) {}
-    void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+    void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
 private:
@@ -58,7 +58,7 @@ private:
 class UeGrpVb : public VerilogUpdateEvent {
 public:
     explicit UeGrpVb(const UeGrp& ue) : ue_(ue) {}
-    void transpile(const std::vector<std::string>& templates, int indent, ModelArena& arena,
+    void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
                    const CurrentHcpVb& des, FileWriter& writer) const override;
 
 private:
@@ -78,12 +78,11 @@ inline UeGrpVb make_ue_vb(const UeGrp& ue) {
     return UeGrpVb(ue);
 }
 
-/// Calls f with the event's Verilog form. Printing only reads the model, so the event is read
-/// where it stands rather than moved out of its slot and back.
+/// Calls f with the event's Verilog form, read where it stands.
 template <class F>
-decltype(auto) take_ue_vb(ModelArena& arena, const UpdateEventIdent& ue, F&& f) {
-    if (ue.ue_type == UeType::Untype) panic("take_ue_vb: UeType::Untype");
-    return std::as_const(arena).read_ue(ue, [&](const auto& event) {
+decltype(auto) read_ue_vb(const ModelArena& arena, const UpdateEventIdent& ue, F&& f) {
+    if (ue.ue_type == UeType::Untype) panic("read_ue_vb: UeType::Untype");
+    return arena.read_ue(ue, [&](const auto& event) {
         auto vb = make_ue_vb(event);
         return f(static_cast<const VerilogUpdateEvent&>(vb));
     });

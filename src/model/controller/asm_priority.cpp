@@ -1,6 +1,6 @@
 #include "model/controller/asm_priority.h"
 
-#include "model/hw_component/common/update_event.h"
+#include "model/common/priorities.h"
 
 namespace velmora {
 namespace {

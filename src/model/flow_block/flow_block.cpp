@@ -1,7 +1,18 @@
-// Default answers of the flow block interface for the operations most kinds do not support.
+// Default answers of the flow block interface, and the checks and summaries block kinds share.
 #include "model/flow_block/flow_block_base.h"
 
+#include "util/str_cat.h"
+
 namespace velmora {
+
+void FlowBlock::add_element_in_flow_block(const ModelArena&, const NcpIdent& node) {
+    if (node.node_type != NodeType::Asm) panic("flow-block basic nodes must be AsmNode");
+    get_base_mut().push_basic_node(node);
+}
+
+void FlowBlock::add_sub_flow_block(const FlowBlockIdent& block) {
+    get_base_mut().push_sub_block(block);
+}
 
 void FlowBlock::add_con_flow_block(const FlowBlockIdent&) {
     panic("add_con_flow_block: not supported by this block type");
@@ -13,6 +24,19 @@ std::optional<HcpIdent> FlowBlock::get_loop_id_expr_i() const {
 
 NcpIdent FlowBlock::summarize_as_node() const {
     panic("summarize_as_node: not supported by this block type");
+}
+
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result) {
+    if (!result) panic("flow block has not been built");
+    return *result;
+}
+
+std::optional<std::string> check_plain_block(const FlowBlockBase& base, std::string_view kind) {
+    if (base.basic_nodes_i.empty() && base.sub_blocks_i.empty()) {
+        return cat(kind, " flow block has no element");
+    }
+    if (!base.con_blocks_i.empty()) return cat(kind, " flow block does not support con blocks");
+    return std::nullopt;
 }
 
 }  // namespace velmora

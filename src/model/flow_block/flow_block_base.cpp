@@ -1,6 +1,6 @@
 #include "model/flow_block/flow_block_base.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -60,8 +60,9 @@ public:
     std::string_view get_global_name() const { return get_ident().ident_base.abs_view(); }
     std::string_view get_rel_name() const { return get_ident().ident_base.rel_view(); }
 
-    virtual void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) = 0;
-    virtual void add_sub_flow_block(const FlowBlockIdent& block) = 0;
+    /// An assignment node attached to the block while it is open (only AsmNodes).
+    virtual void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node);
+    virtual void add_sub_flow_block(const FlowBlockIdent& block);
     virtual void add_con_flow_block(const FlowBlockIdent& block);
     virtual std::optional<HcpIdent> get_loop_id_expr_i() const;
     virtual const NodeWrap& summarize_as_block() const = 0;
@@ -74,6 +75,27 @@ public:
         build_hw_component(arena);
     }
     virtual void build_hw_master(ModelArena& arena) { build_hw_master_base(arena); }
+};
+
+/// The summary a schematic leaves once built; asking before the build is an internal error.
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result);
+
+/// The structural problem of a block that holds steps but no con blocks ("{kind} flow block has
+/// no element", "{kind} flow block does not support con blocks"), if any.
+std::optional<std::string> check_plain_block(const FlowBlockBase& base, std::string_view kind);
+
+/// A block kind: its FlowBlockBase and the schematic that builds it and keeps its summary. A kind
+/// derives from this and adds only what differs: its fields, its structural rules, its checks.
+template <class Schematic>
+class FlowBlockKind : public FlowBlock {
+public:
+    FlowBlockBase base;
+    Schematic schematic;
+
+    FlowBlockBase& get_base_mut() override { return base; }
+    const FlowBlockBase& get_base() const override { return base; }
+    const NodeWrap& summarize_as_block() const override { return built_summary(schematic.result); }
+    void build_hw_component(ModelArena& arena) override { schematic.build(arena, base); }
 };
 
 }  // namespace velmora

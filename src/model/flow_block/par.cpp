@@ -3,10 +3,105 @@
 #include "model/flow_block/par.h"
 
 #include "model/flow_block/cycle_samples.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+
+/// A node that ends the block, with the cycles its branch takes.
+struct BranchExit {
+    NcpIdent node;
+    int32_t cycle;
+};
+
+/// The one state in which all direct assignments of the block happen together, if it has any.
+std::optional<NcpIdent> build_direct_state(ModelArena& arena, FlowBlockBase& base,
+                                           CycleSamples& samples) {
+    std::vector<AssignMeta> metas = base.gen_unified_asm_meta_flat(arena);
+    if (metas.empty()) return std::nullopt;
+    const uint64_t id = base.ident.global_id();
+    NcpIdent asm_node = arena.make_asm_node_many(cat("par_asm_", id), std::move(metas));
+    NcpIdent state = arena.make_state_node(cat("par_state_", id));
+    for (const NcpIdent& n : {asm_node, state}) {
+        arena.with_node(n, [&](NcpNode& node) { node.fill_ext_node(base.triggers, false); });
+    }
+    base.created_nodes.push_back(state);
+    samples.push(arena.read_node(state, [](const NcpNode& n) { return n.get_cycle_used(); }));
+    arena.assign_ncp_node(state, true, false);
+    arena.with_node(asm_node, [&](NcpNode& n) { n.add_depend_node(state, std::nullopt); });
+    arena.assign_asm_from_state_node(asm_node);
+    return state;
+}
+
+/// Every entry of the block, in order: the direct state first, then each branch's entries.
+std::vector<NcpIdent> entries_of(const std::optional<NcpIdent>& direct_state,
+                                 const std::vector<NodeWrap>& branches) {
+    std::vector<NcpIdent> entries;
+    if (direct_state) entries.push_back(*direct_state);
+    for (const NodeWrap& w : branches) {
+        entries.insert(entries.end(), w.entry_nodes.begin(), w.entry_nodes.end());
+    }
+    return entries;
+}
+
+/// An internal start launches every entry again.
+void launch_on_internal_start(ModelArena& arena, const FlowBlockBase& base,
+                              const std::vector<NcpIdent>& entries) {
+    if (!base.triggers.int_start_node) return;
+    const NcpIdent start = *base.triggers.int_start_node;
+    for (const NcpIdent& e : entries) {
+        arena.with_node(e, [&](NcpNode& node) { node.add_depend_node(start, std::nullopt); });
+    }
+}
+
+std::optional<NcpIdent> first_with_cycle(const std::vector<BranchExit>& exits, int32_t cycle) {
+    for (const BranchExit& e : exits) {
+        if (e.cycle == cycle) return e.node;
+    }
+    return std::nullopt;
+}
+
+/// A node fed by every branch exit, which ends the block when its join completes.
+NcpIdent join_exits(ModelArena& arena, FlowBlockBase& base, const std::vector<BranchExit>& exits,
+                    NcpIdent join) {
+    arena.with_node(join, [&](NcpNode& node) {
+        node.fill_ext_node(base.triggers, false);
+        for (const BranchExit& e : exits) node.add_depend_node(e.node, std::nullopt);
+    });
+    base.created_nodes.push_back(join);
+    arena.assign_ncp_node(join, true, true);
+    return join;
+}
+
+/// Auto-sync ends with the longest branch when every length is known, else waits for all.
+NcpIdent choose_sync_exit(ModelArena& arena, FlowBlockBase& base,
+                          const std::vector<BranchExit>& exits, int32_t cycle) {
+    if (cycle == IN_CONSIST_CYCLE_USED && exits.size() > 1) {
+        NcpIdent syn = arena.make_syn_node(cat("par_syn_", base.ident.global_id()),
+                                           static_cast<int32_t>(exits.size()));
+        return join_exits(arena, base, exits, syn);
+    }
+    if (std::optional<NcpIdent> found = first_with_cycle(exits, cycle)) return *found;
+    if (exits.size() != 1) panic("parallel auto-sync cannot choose exit node");
+    return exits.front().node;
+}
+
+/// Without sync the block ends with its shortest known branch, else when any branch ends.
+std::optional<NcpIdent> choose_no_sync_exit(ModelArena& arena, FlowBlockBase& base,
+                                            const std::vector<BranchExit>& exits, int32_t cycle) {
+    if (cycle >= 0) {
+        if (std::optional<NcpIdent> found = first_with_cycle(exits, cycle)) return found;
+    }
+    if (exits.size() > 1) {
+        NcpIdent any = arena.make_pseudo_node("par_no_sync_exit", 1, LogicOp::BitwiseOr);
+        return join_exits(arena, base, exits, any);
+    }
+    if (exits.size() == 1) return exits.front().node;
+    return std::nullopt;
+}
+
+}  // namespace
 
 FlowBlockPar FlowBlockPar::make(std::string_view name, bool no_sync) {
     FlowBlockPar p;
@@ -16,123 +111,33 @@ FlowBlockPar FlowBlockPar::make(std::string_view name, bool no_sync) {
     return p;
 }
 
-void FlowBlockPar::add_element_in_flow_block(const ModelArena&, const NcpIdent& node) {
-    if (node.node_type != NodeType::Asm) panic("flow-block basic nodes must be AsmNode");
-    base.push_basic_node(node);
-}
-
-void FlowBlockPar::add_sub_flow_block(const FlowBlockIdent& block) {
-    base.push_sub_block(block);
-}
-
-const NodeWrap& FlowBlockPar::summarize_as_block() const {
-    if (!schematic.result) panic("flow block has not been built");
-    return *schematic.result;
-}
-
-std::optional<std::string> FlowBlockPar::check_prefinalize() const {
-    if (base.basic_nodes_i.empty() && base.sub_blocks_i.empty()) {
-        return "parallel flow block has no element";
-    }
-    if (!base.con_blocks_i.empty()) return "parallel flow block does not support con blocks";
-    return std::nullopt;
+FlowBlockIdent ModelArena::make_flow_block_par(std::string_view name, bool no_sync) {
+    return insert_block(FlowBlockPar::make(name, no_sync));
 }
 
 void ParSchematic::build(ModelArena& arena, FlowBlockBase& base) {
-    if (base.basic_nodes_i.empty() && base.sub_blocks_i.empty()) {
-        panic("parallel flow block has no element");
-    }
-    if (!base.con_blocks_i.empty()) panic("parallel flow block does not support con blocks");
-    const uint64_t id = base.ident.global_id();
-    auto [basic_flow, sub_flow] = base.scan_sub_blocks_by_policy();
-    std::vector<AssignMeta> metas = base.gen_unified_asm_meta_flat(arena);
+    if (std::optional<std::string> problem = check_plain_block(base, "parallel")) panic(*problem);
     CycleSamples samples;
     branches.clear();
-    basic_state.reset();
     exit.reset();
 
-    // All direct assignments of the block happen together in one state.
-    if (!metas.empty()) {
-        NcpIdent asm_node = arena.make_asm_node_many(cat("par_asm_", id), std::move(metas));
-        NcpIdent state = arena.make_state_node(cat("par_state_", id));
-        for (const NcpIdent& n : {asm_node, state}) {
-            arena.with_node(n, [&](NcpNode& node) { node.fill_ext_node(base.triggers, false); });
-        }
-        base.created_nodes.push_back(state);
-        basic_state = state;
-        samples.push(arena.read_node(state, [](const NcpNode& n) { return n.get_cycle_used(); }));
-        arena.assign_ncp_node(state, true, false);
-        arena.with_node(asm_node, [&](NcpNode& n) { n.add_depend_node(state, std::nullopt); });
-        arena.assign_asm_from_state_node(asm_node);
-    }
-
-    for (const FlowBlockIdent& b : sub_flow) {
+    basic_state = build_direct_state(arena, base, samples);
+    for (const FlowBlockIdent& b : base.scan_sub_blocks_by_policy().second) {
         branches.push_back(
             arena.read_block(b, [](const FlowBlock& blk) { return blk.summarize_as_block(); }));
         samples.push(branches.back().cycle);
     }
+    // The block's length, and the choice of its exit, come from its branches alone.
     cycle = samples.max();
+    std::vector<NcpIdent> entries = entries_of(basic_state, branches);
+    launch_on_internal_start(arena, base, entries);
 
-    if (base.triggers.int_start_node) {
-        const NcpIdent start = *base.triggers.int_start_node;
-        auto depend_on_start = [&](const NcpIdent& n) {
-            arena.with_node(n, [&](NcpNode& node) { node.add_depend_node(start, std::nullopt); });
-        };
-        if (basic_state) depend_on_start(*basic_state);
-        for (const NodeWrap& w : branches) {
-            for (const NcpIdent& e : w.entry_nodes) depend_on_start(e);
-        }
-        samples.push(IN_CONSIST_CYCLE_USED);
-    }
-
-    std::vector<std::pair<NcpIdent, int32_t>> exits;
-    if (basic_state) exits.emplace_back(*basic_state, 1);
-    for (const NodeWrap& w : branches) exits.emplace_back(w.get_exit_node(), w.cycle);
-
-    auto first_with_cycle = [&](int32_t c) -> std::optional<NcpIdent> {
-        for (const auto& [node, node_cycle] : exits) {
-            if (node_cycle == c) return node;
-        }
-        return std::nullopt;
-    };
-    auto join_node = [&](NcpIdent n) {
-        arena.with_node(n, [&](NcpNode& node) {
-            node.fill_ext_node(base.triggers, false);
-            for (const auto& [e, c] : exits) node.add_depend_node(e, std::nullopt);
-        });
-        base.created_nodes.push_back(n);
-        arena.assign_ncp_node(n, true, true);
-        return n;
-    };
-
-    if (!no_sync) {
-        if (cycle == IN_CONSIST_CYCLE_USED && exits.size() > 1) {
-            exit = join_node(
-                arena.make_syn_node(cat("par_syn_", id), static_cast<int32_t>(exits.size())));
-        } else if (auto found = first_with_cycle(cycle)) {
-            exit = found;
-        } else {
-            if (exits.size() != 1) panic("parallel auto-sync cannot choose exit node");
-            exit = exits.front().first;
-        }
-    } else {
-        std::optional<NcpIdent> found;
-        if (cycle >= 0) found = first_with_cycle(cycle);
-        if (found) {
-            exit = found;
-        } else if (exits.size() > 1) {
-            exit = join_node(arena.make_pseudo_node("par_no_sync_exit", 1, LogicOp::BitwiseOr));
-        } else if (exits.size() == 1) {
-            exit = exits.front().first;
-        }
-    }
+    std::vector<BranchExit> exits;
+    if (basic_state) exits.push_back({*basic_state, 1});
+    for (const NodeWrap& w : branches) exits.push_back({w.get_exit_node(), w.cycle});
+    exit = no_sync ? choose_no_sync_exit(arena, base, exits, cycle)
+                   : choose_sync_exit(arena, base, exits, cycle);
     if (!exit) panic("parallel block exit node was not found");
-
-    std::vector<NcpIdent> entries;
-    if (basic_state) entries.push_back(*basic_state);
-    for (const NodeWrap& w : branches) {
-        entries.insert(entries.end(), w.entry_nodes.begin(), w.entry_nodes.end());
-    }
     result = NodeWrap(std::move(entries), exit, cycle);
 }
 

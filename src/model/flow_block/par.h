@@ -17,19 +17,13 @@ struct ParSchematic {
     void build(ModelArena& arena, FlowBlockBase& base);
 };
 
-class FlowBlockPar : public FlowBlock {
+/// Branches started together: direct assignments share one state, each sub block is a branch.
+class FlowBlockPar : public FlowBlockKind<ParSchematic> {
 public:
-    FlowBlockBase base;
-    ParSchematic schematic;
-
     static FlowBlockPar make(std::string_view name, bool no_sync);
-    FlowBlockBase& get_base_mut() override { return base; }
-    const FlowBlockBase& get_base() const override { return base; }
-    void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) override;
-    void add_sub_flow_block(const FlowBlockIdent& block) override;
-    const NodeWrap& summarize_as_block() const override;
-    std::optional<std::string> check_prefinalize() const override;
-    void build_hw_component(ModelArena& arena) override { schematic.build(arena, base); }
+    std::optional<std::string> check_prefinalize() const override {
+        return check_plain_block(base, "parallel");
+    }
 };
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 #include "model/flow_block/seq.h"
 
 #include "model/flow_block/cycle_samples.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {
@@ -50,10 +50,13 @@ FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
     return s;
 }
 
-void FlowBlockSeq::add_element_in_flow_block(const ModelArena&, const NcpIdent& node) {
-    if (node.node_type != NodeType::Asm) panic("flow-block basic nodes must be AsmNode");
+FlowBlockIdent ModelArena::make_flow_block_seq(std::string_view name) {
+    return insert_block(FlowBlockSeq::make(name));
+}
+
+void FlowBlockSeq::add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) {
+    FlowBlock::add_element_in_flow_block(arena, node);
     schematic.elements.push_back(SequenceEle{Basic{node, std::nullopt, std::nullopt}});
-    base.push_basic_node(node);
 }
 
 void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
@@ -72,22 +75,8 @@ void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
     base.push_sub_block(block);
 }
 
-const NodeWrap& FlowBlockSeq::summarize_as_block() const {
-    if (!schematic.result) panic("flow block has not been built");
-    return *schematic.result;
-}
-
-std::optional<std::string> FlowBlockSeq::check_prefinalize() const {
-    if (base.basic_nodes_i.empty() && base.sub_blocks_i.empty()) {
-        return "seq flow block has no element";
-    }
-    if (!base.con_blocks_i.empty()) return "seq flow block does not support con blocks";
-    return std::nullopt;
-}
-
 void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
-    if (elements.empty()) panic("seq flow block has no element");
-    if (!base.con_blocks_i.empty()) panic("seq flow block does not support con blocks");
+    if (std::optional<std::string> problem = check_plain_block(base, "seq")) panic(*problem);
     const uint64_t id = base.ident.global_id();
     CycleSamples samples;
 

@@ -28,19 +28,15 @@ struct SeqSchematic {
     void build(ModelArena& arena, FlowBlockBase& base);
 };
 
-class FlowBlockSeq : public FlowBlock {
+/// Steps one after the other: an assignment takes one state, a sub block its own cycles.
+class FlowBlockSeq : public FlowBlockKind<SeqSchematic> {
 public:
-    FlowBlockBase base;
-    SeqSchematic schematic;
-
     static FlowBlockSeq make(std::string_view name);
-    FlowBlockBase& get_base_mut() override { return base; }
-    const FlowBlockBase& get_base() const override { return base; }
     void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) override;
     void add_sub_flow_block(const FlowBlockIdent& block) override;
-    const NodeWrap& summarize_as_block() const override;
-    std::optional<std::string> check_prefinalize() const override;
-    void build_hw_component(ModelArena& arena) override { schematic.build(arena, base); }
+    std::optional<std::string> check_prefinalize() const override {
+        return check_plain_block(base, "seq");
+    }
 };
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "model/hw_component/common/asm_meta_helper/grp_pool.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "model/typed_access.h"
 
 namespace velmora {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "model/controller/asm_priority.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -1,6 +1,7 @@
 // The flow build of the module tree: design clock, master reset and start pulse in the top
 // module, then every module depth first, each before its sub-modules.
-#include "model/model_arena.h"
+#include "model/model_store.h"
+#include "model/typed_access.h"
 
 namespace velmora {
 
@@ -63,14 +64,12 @@ void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& 
 
     for (bool user : {false, true}) {
         for (const HcpIdent& reg : module.hcp_list(HwComponentType::Reg, user)) {
-            arena.with_hcp(
-                reg, [&](HcpBase& c) { static_cast<Reg&>(c).try_build_reset(arena, clk, mrst); });
+            with_hcp_as<Reg>(arena, reg, [&](Reg& r) { r.try_build_reset(arena, clk, mrst); });
         }
     }
     for (bool user : {false, true}) {
         for (const HcpIdent& wire : module.hcp_list(HwComponentType::Wire, user)) {
-            arena.with_hcp(wire,
-                           [&](HcpBase& c) { static_cast<Wire&>(c).try_build_default(arena); });
+            with_hcp_as<Wire>(arena, wire, [&](Wire& w) { w.try_build_default(arena); });
         }
     }
 

@@ -1,5 +1,5 @@
 // An assignment node: its metas become guarded events in their destinations' pools.
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 namespace {

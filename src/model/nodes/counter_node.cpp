@@ -1,32 +1,24 @@
 // Counts the repetitions of a loop in a CntReg; its exit is the counter's last-pass test.
 #include "model/model_arena.h"
-#include "model/typed_access.h"
+#include "model/nodes/state_nodes.h"
 
 namespace velmora {
 
 void CounterNode::assign_prelim(ModelArena& arena) {
-    std::optional<HcpIdent> end = with_hcp_as<CntReg>(arena, cnt_reg_i, [&](CntReg& reg) {
-        reg.build_support_signal(arena);
-        return reg.at_last;
-    });
-    if (!end) panic("build_support_signal must be called before generate_end_expr");
     // Unlike the other state-holding nodes the exit is the raw last-pass test, not gated.
-    end_expr_i = end;
+    end_expr_i = build_register_support(arena, cnt_reg_i, &CntReg::at_last,
+                                        "build_support_signal must be called before "
+                                        "generate_end_expr");
 }
 
 void CounterNode::assign_final(ModelArena& arena) {
-    TriggerSig sig = to_trigger_sig(arena);
-    with_hcp_as<CntReg>(arena, cnt_reg_i, [&](CntReg& reg) {
-        reg.trigger_sig = std::move(sig);
-        reg.build_update_event(arena);
-    });
+    drive_register(arena, cnt_reg_i);
 }
 
 std::optional<HcpIdent> CounterNode::get_exit_opr() const {
-    if (!end_expr_i) {
-        panic("CounterNode::get_exit_opr: end_expr_i not set — call assign_prelim first");
-    }
-    return end_expr_i;
+    return set_in_prelim(end_expr_i,
+                         "CounterNode::get_exit_opr: end_expr_i not set — call assign_prelim "
+                         "first");
 }
 
 int32_t CounterNode::get_cycle_used() const {

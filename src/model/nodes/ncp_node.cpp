@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -1,4 +1,5 @@
 // Gating a node signal with the inverted hold or internal reset, and ANDing optional conditions.
+#include "model/nodes/ncp_node.h"
 #include "model/model_arena.h"
 #include "util/str_cat.h"
 

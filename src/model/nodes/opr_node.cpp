@@ -1,5 +1,6 @@
 // A node that only names an existing signal as its exit; it has no triggers to assign.
 #include "model/model_arena.h"
+#include "model/nodes/simple_nodes.h"
 
 namespace velmora {
 

@@ -1,5 +1,6 @@
 // The join node: its exit is the AND or OR of the exits (and conditions) of its depend nodes.
 #include "model/model_arena.h"
+#include "model/nodes/simple_nodes.h"
 #include "util/str_cat.h"
 
 namespace velmora {

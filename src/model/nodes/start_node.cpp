@@ -1,5 +1,5 @@
 // The start node: its state register is set by the master reset and launches the control.
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "model/typed_access.h"
 
 namespace velmora {

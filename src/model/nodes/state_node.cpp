@@ -1,6 +1,6 @@
 // One step of a sequence: a one-hot state bit held in a StateReg.
 #include "model/model_arena.h"
-#include "model/typed_access.h"
+#include "model/nodes/state_nodes.h"
 
 namespace velmora {
 
@@ -10,21 +10,15 @@ void StateNode::assign_prelim(ModelArena& arena) {
 }
 
 void StateNode::assign_final(ModelArena& arena) {
-    TriggerSig sig = to_trigger_sig(arena);
-    with_hcp_as<StateReg>(arena, state_reg_i, [&](StateReg& reg) {
-        reg.trigger_sig = std::move(sig);
-        reg.build_update_event(arena);
-    });
+    drive_register(arena, state_reg_i);
 }
 
 std::optional<HcpIdent> StateNode::get_exit_opr() const {
-    if (!exit_opr_i) panic("exit opr is not set yet");
-    return exit_opr_i;
+    return set_in_prelim(exit_opr_i, "exit opr is not set yet");
 }
 
 std::optional<HcpIdent> StateNode::get_state_operating() const {
-    if (!state_op_i) panic("state operating is not set yet");
-    return state_op_i;
+    return set_in_prelim(state_op_i, "state operating is not set yet");
 }
 
 int32_t StateNode::get_cycle_used() const {

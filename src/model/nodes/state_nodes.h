@@ -1,19 +1,40 @@
 #pragma once
 // Nodes that hold control state across cycles, each owning one control register.
 #include <optional>
+#include <string_view>
 
 #include "model/hw_component/slice.h"
+#include "model/hw_component/sp_reg/control_regs.h"
 #include "model/nodes/ncp_node.h"
 
 namespace velmora {
 
-class StateNode : public NcpNode {
+/// A value a node sets in assign_prelim; reading it earlier is the internal error `missing`.
+const HcpIdent& set_in_prelim(const std::optional<HcpIdent>& value, std::string_view missing);
+
+/// What the nodes that each drive one control register of kind Reg share: a clocked node whose
+/// triggers become the register's TriggerSig.
+template <class Reg>
+class CtrlRegNode : public NcpNode {
+public:
+    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
+
+protected:
+    /// Hands the node's triggers to the register, which builds its next-state events from them.
+    void drive_register(ModelArena& arena, const HcpIdent& reg) const;
+    /// Lets the register build its support signals and returns the one in `end`; `missing` is
+    /// the internal error when the register did not make it.
+    HcpIdent build_register_support(ModelArena& arena, const HcpIdent& reg,
+                                    std::optional<HcpIdent> Reg::*end,
+                                    std::string_view missing) const;
+};
+
+class StateNode : public CtrlRegNode<StateReg> {
 public:
     HcpIdent state_reg_i;
     std::optional<HcpIdent> state_op_i;
     std::optional<HcpIdent> exit_opr_i;
 
-    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
     std::optional<HcpIdent> get_exit_opr() const override;
@@ -22,14 +43,13 @@ public:
     bool is_state_full_node() const override { return true; }
 };
 
-class SynNode : public NcpNode {
+class SynNode : public CtrlRegNode<SyncReg> {
 public:
     HcpIdent sync_reg_i;
     std::optional<HcpIdent> end_expr_i;
     std::optional<HcpIdent> bound_exit_i;
     int32_t syn_size = 1;
 
-    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
     std::optional<HcpIdent> get_exit_opr() const override;
@@ -37,13 +57,12 @@ public:
     bool is_state_full_node() const override { return false; }
 };
 
-class WaitCondNode : public NcpNode {
+class WaitCondNode : public CtrlRegNode<CondWaitStateReg> {
 public:
     HcpIdent wait_reg_i;
     std::optional<HcpIdent> raw_state_op_i;
     std::optional<HcpIdent> bound_exit_i;
 
-    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
     std::optional<HcpIdent> get_exit_opr() const override;
@@ -52,14 +71,13 @@ public:
     bool is_state_full_node() const override { return true; }
 };
 
-class WaitCycleNode : public NcpNode {
+class WaitCycleNode : public CtrlRegNode<CycleWaitStateReg> {
 public:
     HcpIdent wait_reg_i;
     std::optional<HcpIdent> end_expr_i;
     std::optional<HcpIdent> bound_exit_i;
     std::optional<int32_t> cycle;
 
-    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
     std::optional<HcpIdent> get_exit_opr() const override;
@@ -67,13 +85,12 @@ public:
     bool is_state_full_node() const override { return true; }
 };
 
-class CounterNode : public NcpNode {
+class CounterNode : public CtrlRegNode<CntReg> {
 public:
     HcpIdent cnt_reg_i;
     std::optional<HcpIdent> end_expr_i;
     int32_t last_loop_cnt = 1;
 
-    ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
     std::optional<HcpIdent> get_exit_opr() const override;

@@ -1,34 +1,23 @@
 // Waits until every one of several branches has arrived.
 #include "model/model_arena.h"
-#include "model/typed_access.h"
+#include "model/nodes/state_nodes.h"
 
 namespace velmora {
 
 void SynNode::assign_prelim(ModelArena& arena) {
-    std::optional<HcpIdent> raw = with_hcp_as<SyncReg>(arena, sync_reg_i, [&](SyncReg& reg) {
-        reg.build_support_signal(arena);
-        return reg.end_expr;
-    });
-    if (!raw) panic("end_expr after build_support_signal");
-    end_expr_i = raw;
-    bound_exit_i = bind_exit_with_rst_and_hold(arena, *raw);
+    end_expr_i = build_register_support(arena, sync_reg_i, &SyncReg::end_expr,
+                                        "end_expr after build_support_signal");
+    bound_exit_i = bind_exit_with_rst_and_hold(arena, *end_expr_i);
 }
 
 void SynNode::assign_final(ModelArena& arena) {
-    TriggerSig sig = to_trigger_sig(arena);
-    with_hcp_as<SyncReg>(arena, sync_reg_i, [&](SyncReg& reg) {
-        reg.trigger_sig = std::move(sig);
-        reg.build_update_event(arena);
-    });
+    drive_register(arena, sync_reg_i);
 }
 
 std::optional<HcpIdent> SynNode::get_exit_opr() const {
-    if (!bound_exit_i) {
-        panic(
-            "SynNode::get_exit_opr: bound_exit_i not set — call assign_prelim before reading "
-            "exit_opr");
-    }
-    return bound_exit_i;
+    return set_in_prelim(bound_exit_i,
+                         "SynNode::get_exit_opr: bound_exit_i not set — call assign_prelim before "
+                         "reading exit_opr");
 }
 
 }  // namespace velmora

@@ -1,33 +1,24 @@
 // Waits a fixed number of cycles.
 #include "model/model_arena.h"
-#include "model/typed_access.h"
+#include "model/nodes/state_nodes.h"
 
 namespace velmora {
 
 void WaitCycleNode::assign_prelim(ModelArena& arena) {
-    std::optional<HcpIdent> raw =
-        with_hcp_as<CycleWaitStateReg>(arena, wait_reg_i, [&](CycleWaitStateReg& reg) {
-            reg.build_support_signal(arena);
-            return reg.is_end;
-        });
-    if (!raw) panic("build_support_signal must be called before generate_end_expr");
-    end_expr_i = raw;
-    bound_exit_i = bind_exit_with_rst_and_hold(arena, *raw);
+    end_expr_i = build_register_support(arena, wait_reg_i, &CycleWaitStateReg::is_end,
+                                        "build_support_signal must be called before "
+                                        "generate_end_expr");
+    bound_exit_i = bind_exit_with_rst_and_hold(arena, *end_expr_i);
 }
 
 void WaitCycleNode::assign_final(ModelArena& arena) {
-    TriggerSig sig = to_trigger_sig(arena);
-    with_hcp_as<CycleWaitStateReg>(arena, wait_reg_i, [&](CycleWaitStateReg& reg) {
-        reg.trigger_sig = std::move(sig);
-        reg.build_update_event(arena);
-    });
+    drive_register(arena, wait_reg_i);
 }
 
 std::optional<HcpIdent> WaitCycleNode::get_exit_opr() const {
-    if (!bound_exit_i) {
-        panic("WaitCycleNode::get_exit_opr: bound_exit_i not set — call assign_prelim first");
-    }
-    return bound_exit_i;
+    return set_in_prelim(bound_exit_i,
+                         "WaitCycleNode::get_exit_opr: bound_exit_i not set — call assign_prelim "
+                         "first");
 }
 
 int32_t WaitCycleNode::get_cycle_used() const {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/internal_error.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/file_writer.h"
 
 namespace velmora::testing {

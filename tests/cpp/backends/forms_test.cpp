@@ -19,7 +19,7 @@ protected:
 
     std::string procedure_of(const HcpIdent& id) {
         return render([&](FileWriter& w) {
-            take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+            read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int j = 0; j < vb.amt_precedure_blk_vb(); ++j) {
                     vb.gen_procedure_blk_vb(j, arena, w);
                 }
@@ -28,7 +28,7 @@ protected:
     }
     std::string declaration_of(const HcpIdent& id) {
         return render([&](FileWriter& w) {
-            take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+            read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int i = 0; i < vb.amt_init_line_vb(); ++i) vb.gen_init_line_vb(i, arena, w);
             });
         });
@@ -290,7 +290,7 @@ TEST_F(FormsTest, IoWireForms) {
     HcpIdent bit_in = arena.make_io_wire(false, "IO_IN_b", true, 1, std::nullopt, std::nullopt);
     auto io_line = [&](const HcpIdent& id) {
         return render([&](FileWriter& w) {
-            take_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
+            read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 ASSERT_EQ(vb.amt_io_line_vb(), 1);
                 vb.gen_io_line_vb(0, arena, w);
             });
@@ -303,20 +303,20 @@ TEST_F(FormsTest, IoWireForms) {
     EXPECT_EQ(procedure_of(out),
               "always @(*) begin\n    " + N(out) + "[7:0] <= " + N(src) + "[7:0];\nend\n");
     EXPECT_EQ(render([&](FileWriter& w) {
-                  take_io_wire_vb(arena, out,
+                  read_io_wire_vb(arena, out,
                                   [&](const IoWireVb& vb) { vb.gen_parent_net_line_vb(w); });
               }),
               "wire [7:0] " + N(out) + ";");
-    EXPECT_EQ(take_io_wire_vb(arena, in,
+    EXPECT_EQ(read_io_wire_vb(arena, in,
                               [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); }),
               N(src) + "[7:0]");
     EXPECT_EQ(panic_message([&] {
-                  take_io_wire_vb(arena, out,
+                  read_io_wire_vb(arena, out,
                                   [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
               }),
               "gen_agent_input_vb called on output IoWire");
     EXPECT_EQ(panic_message([&] {
-                  take_io_wire_vb(arena, bit_in,
+                  read_io_wire_vb(arena, bit_in,
                                   [&](const IoWireVb& vb) { return vb.gen_agent_input_vb(arena); });
               }),
               "IoWire: agent_src_signal_i is None");
@@ -336,12 +336,12 @@ TEST_F(FormsTest, RefusalsOfTheDispatchAndOfDefaultSlots) {
     EXPECT_EQ(panic_message([&] { hcp_verilog_name(arena, nest); }),
               "take_hcp_vb: Nest not yet ported to Verilog backend");
     UpdateEventIdent untyped;
-    EXPECT_EQ(panic_message([&] { take_ue_vb(arena, untyped, [](const VerilogUpdateEvent&) {}); }),
-              "take_ue_vb: UeType::Untype");
+    EXPECT_EQ(panic_message([&] { read_ue_vb(arena, untyped, [](const VerilogUpdateEvent&) {}); }),
+              "read_ue_vb: UeType::Untype");
     HcpIdent r = arena.make_reg(true, "r2", 1);
     EXPECT_EQ(panic_message([&] {
                   render([&](FileWriter& w) {
-                      take_hcp_vb(arena, r,
+                      read_hcp_vb(arena, r,
                                   [&](const HcpBaseVb& vb) { vb.gen_io_line_vb(0, arena, w); });
                   });
               }),
@@ -351,7 +351,7 @@ TEST_F(FormsTest, RefusalsOfTheDispatchAndOfDefaultSlots) {
 TEST_F(FormsTest, TakenComponentGoesBackAfterAFailure) {
     HcpIdent r = arena.make_reg(true, "r", 8);
     EXPECT_FALSE(panic_message([&] {
-                     take_hcp_vb(arena, r, [](const HcpBaseVb&) { panic("boom"); });
+                     read_hcp_vb(arena, r, [](const HcpBaseVb&) { panic("boom"); });
                  }).empty());
     EXPECT_EQ(arena.hcp_width(r), 8);
 }

@@ -42,15 +42,23 @@ TEST(ArenaGroup, HandleChecksReportIndexThenGeneration) {
     }
     EXPECT_THROW(g.take(ArenaHandle::unset()), InternalError);
     EXPECT_THROW(g.replace_back(ArenaHandle{1, 0}, Item{}), InternalError);
+    EXPECT_THROW(g.replace_back(ArenaHandle{0, 0}, Item{}), InternalError);  // nothing taken
 }
 
-TEST(ArenaGroup, TakeLeavesPlaceholderAndReplaceBackRestores) {
+TEST(ArenaGroup, ReadingATakenOutSlotIsAnInternalErrorUntilReplaceBack) {
     ArenaGroup<Item> g;
     ArenaHandle h = g.insert(Item{42});
     Item taken = g.take(h);
     EXPECT_EQ(taken.value, 42);
-    EXPECT_EQ(g.get(h).value, 0);
-    EXPECT_TRUE(g.get(h).handle.is_unset());
+    try {
+        g.get(h);
+        FAIL();
+    } catch (const InternalError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("ArenaHandle names a slot whose object is taken out", 0),
+                  0u);
+    }
+    EXPECT_THROW(g.try_get(h), InternalError);
+    EXPECT_THROW(g.take(h), InternalError);
     g.replace_back(h, std::move(taken));
     EXPECT_EQ(g.get(h).value, 42);
     EXPECT_EQ(g.get(h).handle, h);

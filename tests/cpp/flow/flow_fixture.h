@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora::testing {
 

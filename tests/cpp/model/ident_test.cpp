@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "model/typed_access.h"
 #include "util/str_cat.h"
 

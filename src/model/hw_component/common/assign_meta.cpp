@@ -1,5 +1,6 @@
 #include "model/hw_component/common/assign_meta.h"
 
+#include "model/hw_component/common/update_event.h"
 #include "model/model_arena.h"
 
 namespace velmora {

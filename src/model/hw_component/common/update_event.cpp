@@ -1,6 +1,6 @@
 #include "model/hw_component/common/update_event.h"
 
-#include "model/model_arena.h"
+#include "model/model_store.h"
 
 namespace velmora {
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/common/ident.h"
+#include "model/common/priorities.h"
 #include "model/hw_component/slice.h"
 
 namespace velmora {
@@ -16,14 +17,6 @@ class ModelArena;
 
 using HcpIdentSet = std::unordered_set<HcpIdent, HcpIdentHash>;
 using HcpIdentMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
-
-inline constexpr int32_t DEFAULT_UE_PRI_USER = 10;
-inline constexpr int32_t DEFAULT_UE_PRI_INTERNAL_MAX = 100;
-inline constexpr int32_t DEFAULT_UE_PRI_INTERNAL_MIN = 50;
-inline constexpr int32_t DEFAULT_UE_PRI_RST = 2147483647;
-inline constexpr int32_t DEFAULT_UE_PRI_MIN = 0;
-inline constexpr int32_t DEFAULT_UE_PRI_FALLBACK = 1;
-inline constexpr uint64_t DEFAULT_UE_SUB_PRIORITY_USER = 0;
 
 struct UeCommon {
     std::optional<HcpIdent> clk_src;

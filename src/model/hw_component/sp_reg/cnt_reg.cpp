@@ -8,6 +8,13 @@
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+// Next-state rows, lowest first: a higher row overrides a lower one in the same cycle.
+constexpr int32_t kStepPri = ctrl_row_priority(1);
+constexpr int32_t kHoldPri = ctrl_row_priority(2);
+constexpr int32_t kIntResetPri = ctrl_row_priority(3);
+constexpr int32_t kIntStartPri = ctrl_row_priority(4);
+}  // namespace
 
 int32_t cnt_reg_width(int32_t max_cycle) {
     // A one-pass loop still needs a register to emit: one bit that stays 0.
@@ -42,14 +49,14 @@ void CntReg::build_update_event(ModelArena& arena) {
             push_clocked_event(arena, *this, priority, conds, src, whole, whole));
     };
     for (const auto& [act, cond] : t.depend_sigs_i) {
-        push(51, {cond, act}, step);
+        push(kStepPri, {cond, act}, step);
         // Added after the increment so it wins on the last pass: unless max_cycle is a power of
         // two, "_INC" would leave the counter at max_cycle instead of 0.
-        push(51, {cond, act, last}, clear);
+        push(kStepPri, {cond, act, last}, clear);
     }
-    if (t.hold_sig_i) push(52, {t.hold_sig_i}, ident);
-    if (t.int_reset_sig_i) push(53, {t.int_reset_sig_i}, clear);
-    if (t.int_start_sig_i) push(54, {t.int_start_sig_i}, step);
+    if (t.hold_sig_i) push(kHoldPri, {t.hold_sig_i}, ident);
+    if (t.int_reset_sig_i) push(kIntResetPri, {t.int_reset_sig_i}, clear);
+    if (t.int_start_sig_i) push(kIntStartPri, {t.int_start_sig_i}, step);
     if (t.mrst_sig_i) push(DEFAULT_UE_PRI_RST, {t.mrst_sig_i}, clear);
 }
 

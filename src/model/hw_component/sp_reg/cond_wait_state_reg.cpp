@@ -5,6 +5,13 @@
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+// Next-state rows, lowest first: a higher row overrides a lower one in the same cycle.
+constexpr int32_t kFallPri = ctrl_row_priority(0);
+constexpr int32_t kHoldPri = ctrl_row_priority(1);
+constexpr int32_t kIntResetPri = ctrl_row_priority(2);
+constexpr int32_t kRisePri = ctrl_row_priority(3);
+}  // namespace
 
 NcpIdent CondWaitStateReg::do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) {
     panic("CondWaitStateReg::do_asm() is not supported; use build_update_event()");
@@ -32,13 +39,13 @@ void CondWaitStateReg::build_update_event(ModelArena& arena) {
 
     const Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
-    push_clocked_event(arena, *this, 50, {cond, is_up}, down, bit, bit);
-    if (t.hold_sig_i) push_clocked_event(arena, *this, 51, {t.hold_sig_i}, ident, bit, bit);
+    push_clocked_event(arena, *this, kFallPri, {cond, is_up}, down, bit, bit);
+    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, bit, bit);
     for (const auto& [act, c] : t.depend_sigs_i) {
-        push_clocked_event(arena, *this, 53, {c, act}, up, bit, bit);
+        push_clocked_event(arena, *this, kRisePri, {c, act}, up, bit, bit);
     }
     if (t.int_reset_sig_i) {
-        push_clocked_event(arena, *this, 52, {t.int_reset_sig_i}, down, bit, bit);
+        push_clocked_event(arena, *this, kIntResetPri, {t.int_reset_sig_i}, down, bit, bit);
     }
     if (t.mrst_sig_i) {
         push_clocked_event(arena, *this, DEFAULT_UE_PRI_RST, {t.mrst_sig_i}, down, bit, bit);

@@ -8,13 +8,13 @@
 
 namespace velmora {
 
-/// Shared by the five kinds: clocked, priority 50, no ordinary assignment except for CntReg.
+/// Shared by the five kinds: clocked, internal priority, no ordinary assignment except for CntReg.
 class ControlRegBase : public HcpBase {
 public:
     using HcpBase::HcpBase;
     TriggerSig trigger_sig;
 
-    int32_t get_priority() const override { return 50; }
+    int32_t get_priority() const override { return DEFAULT_UE_PRI_INTERNAL_MIN; }
 };
 
 class StateReg : public ControlRegBase {

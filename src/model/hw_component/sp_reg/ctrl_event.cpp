@@ -1,5 +1,6 @@
 #include "model/hw_component/sp_reg/ctrl_event.h"
 
+#include "model/hw_component/sp_reg/control_regs.h"
 #include "model/model_arena.h"
 
 namespace velmora {

@@ -8,6 +8,14 @@
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+// Next-state rows, lowest first: a higher row overrides a lower one in the same cycle.
+constexpr int32_t kIdlePri = ctrl_row_priority(0);
+constexpr int32_t kStepPri = ctrl_row_priority(1);
+constexpr int32_t kHoldPri = ctrl_row_priority(2);
+constexpr int32_t kIntResetPri = ctrl_row_priority(3);
+constexpr int32_t kStartPri = ctrl_row_priority(4);
+}  // namespace
 
 int32_t cycle_wait_cnt_width(int32_t wait_cycle) {
     double n = 2.0 * (static_cast<double>(wait_cycle) + 1.0) - 1.0;
@@ -60,14 +68,14 @@ void CycleWaitStateReg::build_update_event(ModelArena& arena) {
     const Slice whole{0, full_width};
     const Slice count{1, full_width};  // bit 0, the active flag, is left alone while counting
     const TriggerSig& t = trigger_sig;
-    push_clocked_event(arena, *this, 50, {end}, idle, whole, whole);
-    push_clocked_event(arena, *this, 51, {step_cond}, step, count, count);
-    if (t.hold_sig_i) push_clocked_event(arena, *this, 52, {t.hold_sig_i}, ident, whole, whole);
+    push_clocked_event(arena, *this, kIdlePri, {end}, idle, whole, whole);
+    push_clocked_event(arena, *this, kStepPri, {step_cond}, step, count, count);
+    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
     for (const auto& [act, cond] : t.depend_sigs_i) {
-        push_clocked_event(arena, *this, 54, {cond, act}, start, whole, whole);
+        push_clocked_event(arena, *this, kStartPri, {cond, act}, start, whole, whole);
     }
     if (t.int_reset_sig_i) {
-        push_clocked_event(arena, *this, 53, {t.int_reset_sig_i}, idle, whole, whole);
+        push_clocked_event(arena, *this, kIntResetPri, {t.int_reset_sig_i}, idle, whole, whole);
     }
     if (t.mrst_sig_i) {
         push_clocked_event(arena, *this, DEFAULT_UE_PRI_RST, {t.mrst_sig_i}, idle, whole, whole);

@@ -4,6 +4,14 @@
 #include "model/model_arena.h"
 
 namespace velmora {
+namespace {
+// Next-state rows, lowest first: a higher row overrides a lower one in the same cycle.
+constexpr int32_t kClearPri = ctrl_row_priority(0);
+constexpr int32_t kHoldPri = ctrl_row_priority(1);
+constexpr int32_t kIntResetPri = ctrl_row_priority(2);
+constexpr int32_t kSetPri = ctrl_row_priority(3);
+constexpr int32_t kIntStartPri = ctrl_row_priority(4);
+}  // namespace
 
 NcpIdent StateReg::do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) {
     panic("StateReg::do_asm() is not supported; use build_update_event()");
@@ -17,18 +25,18 @@ void StateReg::build_update_event(ModelArena& arena) {
 
     const Slice bit{0, 1};
     const TriggerSig& t = trigger_sig;
-    push_clocked_event(arena, *this, 50, {}, unset, bit, bit);
+    push_clocked_event(arena, *this, kClearPri, {}, unset, bit, bit);
     // Holding keeps the register's own value; a constant 1 would also "hold" a cleared state
     // high.
-    if (t.hold_sig_i) push_clocked_event(arena, *this, 51, {t.hold_sig_i}, ident, bit, bit);
+    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, bit, bit);
     for (const auto& [act, cond] : t.depend_sigs_i) {
-        push_clocked_event(arena, *this, 53, {act, cond}, set, bit, bit);
+        push_clocked_event(arena, *this, kSetPri, {act, cond}, set, bit, bit);
     }
     if (t.int_reset_sig_i) {
-        push_clocked_event(arena, *this, 52, {t.int_reset_sig_i}, unset, bit, bit);
+        push_clocked_event(arena, *this, kIntResetPri, {t.int_reset_sig_i}, unset, bit, bit);
     }
     if (t.int_start_sig_i) {
-        push_clocked_event(arena, *this, 54, {t.int_start_sig_i}, set, bit, bit);
+        push_clocked_event(arena, *this, kIntStartPri, {t.int_start_sig_i}, set, bit, bit);
     }
     if (t.mrst_sig_i) {
         push_clocked_event(arena, *this, DEFAULT_UE_PRI_RST, {t.mrst_sig_i}, unset, bit, bit);

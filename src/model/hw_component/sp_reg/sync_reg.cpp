@@ -1,11 +1,18 @@
 // The register of a SynNode: one bit per synchronised input, cleared once every slot is filled.
 #include "model/hw_component/sp_reg/control_regs.h"
 #include "model/hw_component/sp_reg/ctrl_event.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "model/typed_access.h"
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+// Next-state rows, lowest first: a higher row overrides a lower one in the same cycle.
+constexpr int32_t kClearPri = ctrl_row_priority(0);
+constexpr int32_t kHoldPri = ctrl_row_priority(1);
+constexpr int32_t kIntResetPri = ctrl_row_priority(2);
+constexpr int32_t kArrivePri = ctrl_row_priority(3);
+}  // namespace
 
 NcpIdent SyncReg::do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) {
     panic("SyncReg::do_asm() is not supported; use build_update_event()");
@@ -39,8 +46,8 @@ void SyncReg::build_update_event(ModelArena& arena) {
     const Slice whole{0, size};
     const Slice one{0, 1};
     const TriggerSig& t = trigger_sig;
-    push_clocked_event(arena, *this, 50, {end}, down, whole, whole);
-    if (t.hold_sig_i) push_clocked_event(arena, *this, 51, {t.hold_sig_i}, ident, whole, whole);
+    push_clocked_event(arena, *this, kClearPri, {end}, down, whole, whole);
+    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
     int32_t k = 0;
     for (const auto& [act, cond] : t.depend_sigs_i) {
         HcpIdent gate = end_inv;
@@ -50,10 +57,10 @@ void SyncReg::build_update_event(ModelArena& arena) {
                                          std::nullopt);
         }
         const Slice bit{k, k + 1};
-        push_clocked_event(arena, *this, 53, {gate, act}, up, bit, one);
+        push_clocked_event(arena, *this, kArrivePri, {gate, act}, up, bit, one);
         // The arrival seen this cycle, so that the last input completes the set at once.
         UpdateEventIdent arrive =
-            make_ctrl_event(arena, {cond, act}, up, bit, one, 53, ClockMode::ClkFree, std::nullopt);
+            make_ctrl_event(arena, {cond, act}, up, bit, one, kArrivePri, ClockMode::ClkFree, std::nullopt);
         with_hcp_as<Wire>(arena, wire, [&](Wire& w) { w.add_update_event(arrive); });
         ++k;
     }
@@ -61,7 +68,7 @@ void SyncReg::build_update_event(ModelArena& arena) {
         panic(cat("SyncReg '", get_rel_name(), "': ", k, " of ", size, " bit slots filled"));
     }
     if (t.int_reset_sig_i) {
-        push_clocked_event(arena, *this, 52, {t.int_reset_sig_i}, down, whole, whole);
+        push_clocked_event(arena, *this, kIntResetPri, {t.int_reset_sig_i}, down, whole, whole);
     }
     if (t.mrst_sig_i) {
         push_clocked_event(arena, *this, DEFAULT_UE_PRI_RST, {t.mrst_sig_i}, down, whole, whole);

@@ -1,0 +1,29 @@
+#pragma once
+// Where the description of a design stands: which modules are being initialised and in which
+// stage, the components waiting for their module during a flow build, the open flow blocks, the
+// IO names in use, and whether the control has been built. Kept apart from the model itself.
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "model/common/ident.h"
+
+namespace velmora {
+
+struct FlowStackEntry {
+    FlowBlockIdent block;
+    bool lazy_closed = false;
+};
+
+struct ConstructionState {
+    std::vector<std::pair<ModuleIdent, ModuleInitStage>> module_trace_stack;
+    std::vector<std::pair<HcpIdent, bool>> pending_hcps;
+    std::vector<FlowStackEntry> flow_block_stack;
+    // IO names in use, so that a duplicate is found without walking the design.
+    std::unordered_map<std::string, HcpIdent> io_name_owners;
+    bool flow_built = false;
+};
+
+}  // namespace velmora
