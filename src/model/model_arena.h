@@ -25,10 +25,6 @@ class FlowBlock;
 struct Module;
 struct UeCommon;
 struct AssignMeta;
-class UeBasic;
-class UeCond;
-class UeSwitch;
-class UeGrp;
 
 /// Result of fitting an assignment source to its destination.
 struct SanitizedSrc {
@@ -164,10 +160,9 @@ public:
                                      const UpdateEventIdent& inner);
     UpdateEventIdent make_ue_mux(const UpdateEventIdent& left, const UpdateEventIdent& right,
                                  const HcpIdent& cond);
-    UpdateEventIdent insert_ue(UeBasic ue);
-    UpdateEventIdent insert_ue(UeCond ue);
-    UpdateEventIdent insert_ue(UeSwitch ue);
-    UpdateEventIdent insert_ue(UeGrp ue);
+    /// Stores an event of any kind (defined with the store).
+    template <class Ue>
+    UpdateEventIdent insert_ue(Ue ue);
     /// Rewrites the clock source of an event and of every event it wraps.
     void set_ue_clk_src_deep(const UpdateEventIdent& ue, const std::optional<HcpIdent>& clk);
 

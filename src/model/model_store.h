@@ -152,6 +152,12 @@ NcpIdent ModelArena::insert_node(T node) {
     return group<T>().get(h).ident;
 }
 
+template <class Ue>
+UpdateEventIdent ModelArena::insert_ue(Ue ue) {
+    ArenaHandle h = group<Ue>().insert(std::move(ue));
+    return group<Ue>().get(h).ident;
+}
+
 template <class T>
 FlowBlockIdent ModelArena::insert_block(T block) {
     ArenaHandle h = group<T>().insert(std::move(block));

@@ -1,7 +1,7 @@
 #include "model/hw_component/common/asm_meta_helper/if_pool.h"
 
 #include "model/hw_component/common/asm_meta_helper/meta_group_key.h"
-#include "model/model_arena.h"
+#include "model/model_store.h"
 #include "util/str_cat.h"
 
 namespace velmora {
