@@ -73,7 +73,7 @@ def test_negative_shift_amount_is_refused(arena, top):
 
 
 @needs_iverilog
-def test_int_operands_keep_their_value_in_simulation(tmp_path):
+def test_int_operands_are_not_cut_in_simulation(tmp_path):
     # x = 11 (4 bits). Shifts by ints past the width give 0; in-range ints compare and assign
     # whole; -1 assigned to 8 bits is all ones.
     d = Design()

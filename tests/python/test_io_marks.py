@@ -119,7 +119,7 @@ def test_io_names_that_only_resemble_generated_names_are_taken(arena, top, name)
 
 
 @needs_iverilog
-def test_name_collision_port_next_to_components_and_instances_stays_legal(tmp_path):
+def test_port_names_next_to_the_generated_names_they_resemble_stay_legal(tmp_path):
     # Port names as close to generated names as they may come, next to the names they resemble.
     d = Design()
     ar = d.arena
