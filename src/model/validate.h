@@ -21,6 +21,9 @@ using Problem = std::optional<std::string>;
 /// A caller's name: at most kMaxUserNameLen bytes, no whitespace and no control characters (no
 /// Verilog identifier, escaped or not, can carry them).
 Problem check_user_name(std::string_view name);
+/// A module's name, beyond check_user_name: it becomes part of the module's file name, so it holds
+/// no path separator ('/' or '\\').
+Problem check_module_name(std::string_view name);
 /// 1 to kMaxBitWidth.
 Problem check_bit_width(int32_t width);
 /// 1 to kMaxIndexWidth.
@@ -43,6 +46,16 @@ Problem check_slice(const ModelArena& arena, const HcpIdent& signal, const Slice
 /// A reset or default value has the width of the component it is for.
 Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const HcpIdent& value);
 
+// ---- Memories
+// ------------------------------------------------------------------------------------
+
+/// A memory element is made in the module of its memory block (the module on top of the trace
+/// stack): Verilog reaches a memory only inside its own module. Passes on an empty stack, which the
+/// factory itself refuses.
+Problem check_mem_ele_module(const ModelArena& arena, const HcpIdent& mem_blk);
+/// A memory element reads or writes bits of one word, so it is no wider than the word.
+Problem check_mem_ele_width(const ModelArena& arena, const HcpIdent& mem_blk, int32_t width);
+
 // ---- Module tree --------------------------------------------------------------------------------
 
 /// Pushing (m, stage): m is not on the trace stack yet; at component init, the module on top
@@ -63,8 +76,14 @@ Problem check_open_for_additions(const ModelArena& arena, std::string_view opera
 
 // ---- IO marks -----------------------------------------------------------------------------------
 
-/// The IO name is not empty, not one of the design's own inputs ("clk", "mrst") and no other
+/// The IO name is not empty, not one of the design's own inputs ("clk", "mrst"), not of the form
+/// of the names the backend generates ("{KIND}_{name}_{id}", "MODULE_{name}_{id}"), and no other
 /// component of the design carries it (marking the same component again replaces its mark).
 Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_view io_name);
+/// The part of check_io_name about generated names.
+Problem check_io_name_form(std::string_view io_name);
+/// The component's kind can be a port in that direction: an input drives a REG or a WIRE; an
+/// output shows a REG, a WIRE, a VAL, an EXPR or a read memory element.
+Problem check_io_mark_kind(const ModelArena& arena, const HcpIdent& hcp, bool is_input);
 
 }  // namespace velmora

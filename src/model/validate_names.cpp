@@ -95,6 +95,14 @@ Problem check_user_name(std::string_view name) {
     return std::nullopt;
 }
 
+Problem check_module_name(std::string_view name) {
+    size_t at = name.find_first_of("/\\");
+    if (at == std::string_view::npos) return std::nullopt;
+    return cat(quoted_preview(name), " contains '", name[at], "' at byte ", at,
+               "; a module name must not contain a path separator ('/' or '\\'): every module "
+               "other than the top one is written to a file named after it");
+}
+
 Problem check_bit_width(int32_t width) {
     return check_width_range(width, kMaxBitWidth, "bit width");
 }

@@ -76,9 +76,10 @@ class Design:
         return Emitted(out, top_name, out / f"{top_file}.v", sorted(out.glob("*.v")))
 
     def run(self, out_dir: os.PathLike, outputs: dict[str, int], cycles: int,
-            inputs: dict[str, int] | None = None, stimulus: dict[str, list[int]] | None = None):
+            inputs: dict[str, int] | None = None, stimulus: dict[str, list[int]] | None = None,
+            sync: bool = False):
         emitted = self.emit(out_dir)
         result = simulate(emitted.out_dir, emitted.top_name,
                           [Port(n, w) for n, w in outputs.items()], cycles,
-                          [Port(n, w) for n, w in (inputs or {}).items()], stimulus)
+                          [Port(n, w) for n, w in (inputs or {}).items()], stimulus, sync)
         return emitted, result

@@ -46,7 +46,7 @@ def test_refused_expression_creates_nothing(arena, top):
     assert arena.mk_wire("b", 1).global_id == first.global_id + 1
 
 
-@pytest.mark.parametrize("value", [-1, 0, 5, 2**64 + 3, -(2**200)])
+@pytest.mark.parametrize("value", [-1, 0, 5, 255, -128])
 @pytest.mark.parametrize("int_first", [True, False])
 def test_int_operand_becomes_a_constant_sized_by_the_signal(arena, top, value, int_first):
     a = arena.mk_wire("a", 8)

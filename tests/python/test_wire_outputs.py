@@ -97,25 +97,25 @@ always @(posedge WIRE_clk_9) begin
     end
 end
 always @(*) begin
-    WIRE_clk_9 <= VAL_clk_DEFAULT_ZERO_43;
-    WIRE_clk_9 <= clk;
+    WIRE_clk_9 = VAL_clk_DEFAULT_ZERO_43;
+    WIRE_clk_9 = clk;
 end
 always @(*) begin
-    WIRE_mrst_10 <= VAL_mrst_DEFAULT_ZERO_45;
-    WIRE_mrst_10 <= mrst;
+    WIRE_mrst_10 = VAL_mrst_DEFAULT_ZERO_45;
+    WIRE_mrst_10 = mrst;
 end
 always @(*) begin
-    WIRE_w_1[3:0] <= VAL_w_DEFAULT_ZERO_47[3:0];
+    WIRE_w_1[3:0] = VAL_w_DEFAULT_ZERO_47[3:0];
     if (SR_ST_seq_state_2_0_ST_25) begin
-        WIRE_w_1[3:0] <= VAL_const_c_3[3:0];
+        WIRE_w_1[3:0] = VAL_const_c_3[3:0];
     end
     if (SR_ST_seq_state_2_1_ST_29) begin
-        WIRE_w_1[3:0] <= VAL_const_c_6[3:0];
+        WIRE_w_1[3:0] = VAL_const_c_6[3:0];
     end
 end
 assign EXPR_startExpr_15 = SR_ST_start_ST_13 == VAL_upState_14;
 always @(*) begin
-    w[3:0] <= WIRE_w_1[3:0];
+    w[3:0] = WIRE_w_1[3:0];
 end
     // ---- Phase 4 : sub-module instantiations ----
     // ---- Phase 5 : endmodule ----

@@ -69,8 +69,20 @@ def _sanitise(name: str) -> str:
     return re.sub(r"[^A-Za-z0-9_]", "_", name)
 
 
+def _stimulus_case(p: Port, values: list[int], indent: str, assign: str) -> list[str]:
+    lines = [f"{indent}case (cyc)"]
+    for k, v in enumerate(values):
+        lines.append(f"{indent}    {k}: in_{_sanitise(p.name)} {assign} {v};")
+    lines.append(f"{indent}    default: ;")
+    lines.append(f"{indent}endcase")
+    return lines
+
+
 def write_testbench(path: Path, top: str, inputs: list[Port], outputs: list[Port],
-                    stimulus: dict[str, list[int]], cycles: int) -> None:
+                    stimulus: dict[str, list[int]], cycles: int, sync: bool = False) -> None:
+    """Inputs take stimulus[k] before the k-th rising edge after reset; with `sync` they take it
+    on that edge instead, through non-blocking assignments in an `always @(posedge clk)`, as a
+    clocked surrounding design would drive them."""
     lines = ["`timescale 1ns/1ps", "module velmora_tb;", "    reg clk;", "    reg mrst;"]
     lines += [_decl("reg", p, "in_") for p in inputs]
     lines += [_decl("wire", p, "out_") for p in outputs]
@@ -79,26 +91,31 @@ def write_testbench(path: Path, top: str, inputs: list[Port], outputs: list[Port
     conns += [f".{_ident(p.name)}(out_{_sanitise(p.name)})" for p in outputs]
     lines.append(f"    {_ident(top)} dut (" + ", ".join(conns) + ");")
     lines.append("    integer cyc;")
+    if sync:
+        lines.append("    reg running;")
+        lines.append("    always @(posedge clk) if (running) begin")
+        for p in inputs:
+            if stimulus.get(p.name):
+                lines += _stimulus_case(p, stimulus[p.name], " " * 8, "<=")
+        lines.append("    end")
     lines.append("    initial begin")
     # Inputs start at 0 inside the initial block (a change at time 0 reaches always @(*)).
     lines.append("        clk = 0;")
     lines.append("        mrst = 0;")
+    if sync:
+        lines.append("        running = 0;")
     for p in inputs:
         lines.append(f"        in_{_sanitise(p.name)} = 0;")
     lines.append("        #1 mrst = 1;")
     lines.append("        #1 clk = 1;")
     lines.append("        #1 clk = 0;")
     lines.append("        #1 mrst = 0;")
+    if sync:
+        lines.append("        running = 1;")
     lines.append(f"        for (cyc = 0; cyc < {cycles}; cyc = cyc + 1) begin")
     for p in inputs:
-        values = stimulus.get(p.name, [])
-        if not values:
-            continue
-        lines.append("            case (cyc)")
-        for k, v in enumerate(values):
-            lines.append(f"                {k}: in_{_sanitise(p.name)} = {v};")
-        lines.append("                default: ;")
-        lines.append("            endcase")
+        if stimulus.get(p.name) and not sync:
+            lines += _stimulus_case(p, stimulus[p.name], " " * 12, "=")
     lines.append("            #1 clk = 1;")
     fmt = " ".join(f"{_sanitise(p.name)}=%0d" for p in outputs)
     args = ", ".join(f"out_{_sanitise(p.name)}" for p in outputs)
@@ -114,14 +131,14 @@ def write_testbench(path: Path, top: str, inputs: list[Port], outputs: list[Port
 
 def simulate(out_dir: str | os.PathLike, top: str, outputs: list[Port], cycles: int,
              inputs: list[Port] | None = None,
-             stimulus: dict[str, list[int]] | None = None) -> SimResult:
+             stimulus: dict[str, list[int]] | None = None, sync: bool = False) -> SimResult:
     """Compiles every .v file in out_dir with a generated testbench and runs it."""
     inputs = inputs or []
     stimulus = stimulus or {}
     work = Path(out_dir) / "_sim"
     work.mkdir(exist_ok=True)
     tb = work / "velmora_tb.sv"
-    write_testbench(tb, top, inputs, outputs, stimulus, cycles)
+    write_testbench(tb, top, inputs, outputs, stimulus, cycles, sync)
     binary = work / "sim.vvp"
     subprocess.run(["iverilog", "-g2012", "-o", str(binary), "-s", "velmora_tb", str(tb),
                     *verilog_files(out_dir)], check=True, capture_output=True, text=True)

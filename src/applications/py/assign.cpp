@@ -40,6 +40,7 @@ void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
     HcpIdent src_sig;
     if (src.is_int()) {
         int32_t width = des_slice ? des_slice->size() : m.hcp_width(des);
+        args.check_int_fits(1, src, width, des_slice ? "des_slice" : "the destination");
         src_sig = operand_signal(m, src, "const", width);
         src_slice = Slice{0, width};
     } else {

@@ -2,6 +2,7 @@
 
 #include <nanobind/stl/string.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "applications/py/errors.h"
@@ -41,7 +42,37 @@ uint64_t limb_of(nb::handle v, uint64_t shift) {
     return to_u64_or_raise(low);
 }
 
+/// Bits of `v` as Python's int.bit_length() counts them (of |v| for a negative v).
+uint64_t bit_length(nb::handle v) {
+    nb::object n = nb::getattr(v, "bit_length")();
+    return nb::cast<uint64_t>(n);
+}
+
+/// "-8 to 15": the ints that fit in `width` bits; powers of two past 64 bits.
+std::string range_text(int32_t width, bool allow_negative) {
+    if (width > 64) {
+        return allow_negative ? cat("-2^", width - 1, " to 2^", width, " - 1")
+                              : cat("0 to 2^", width, " - 1");
+    }
+    uint64_t hi = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
+    if (!allow_negative) return cat("0 to ", hi);
+    if (width == 64) return cat("-9223372036854775808 to ", hi);
+    return cat("-", uint64_t{1} << (width - 1), " to ", hi);
+}
+
 }  // namespace
+
+int32_t int_bits(const nb::int_& value) {
+    uint64_t n = bit_length(value);
+    return n == 0 ? 1 : static_cast<int32_t>(std::min<uint64_t>(n, INT32_MAX));
+}
+
+bool int_is_negative(const nb::int_& value) {
+    nb::object zero = nb::int_(0);
+    int lt = PyObject_RichCompareBool(value.ptr(), zero.ptr(), Py_LT);
+    if (lt < 0) throw nb::python_error();
+    return lt == 1;
+}
 
 std::string py_type_name(nb::handle h) {
     return nb::cast<std::string>(nb::getattr(h.type(), "__name__"));
@@ -111,6 +142,34 @@ void CallArgs::refuse_if(size_t i, const Problem& problem) const {
 
 void CallArgs::check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const {
     if (const HcpIdent* id = operand.ident()) check_ident(arena, i, *id);
+}
+
+void CallArgs::check_int_fits(size_t i, const PyOperand& operand, int32_t width,
+                              std::string_view width_of) const {
+    if (!operand.is_int() || width < 1) return;
+    const nb::int_& value = std::get<nb::int_>(operand.value);
+    // -2^(w-1) <= v holds when ~v = -v - 1 takes at most w - 1 bits.
+    bool fits = false;
+    if (int_is_negative(value)) {
+        nb::object inverted = nb::steal(PyNumber_Invert(value.ptr()));
+        if (!inverted.is_valid()) throw nb::python_error();
+        fits = bit_length(inverted) <= uint64_t(width - 1);
+    } else {
+        fits = bit_length(value) <= uint64_t(width);
+    }
+    if (fits) return;
+    raise_value_error(cat("argument '", names_[i], "': ", nb::cast<std::string>(nb::str(value)),
+                          " does not fit in ", width, " bits, the width of ", width_of, " (", width,
+                          " bits hold ", range_text(width, true),
+                          " as unsigned or two's complement values); use a value in that range "
+                          "or a wider signal"));
+}
+
+void CallArgs::check_u64_fits(size_t i, uint64_t value, int32_t width) const {
+    if (width >= 64 || value < (uint64_t{1} << width)) return;
+    raise_value_error(cat("argument '", names_[i], "': ", value, " does not fit in ", width,
+                          " bits (", width, " bits hold ", range_text(width, false),
+                          "); use a value in that range or a wider bit_width"));
 }
 
 void CallArgs::check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,

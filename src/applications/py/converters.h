@@ -133,6 +133,13 @@ public:
     }
     /// A signal operand names a component of `arena`; an int operand passes.
     void check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const;
+    /// An int operand `i` fits in the `width` bits it is made to, as an unsigned or a two's
+    /// complement value (-2^(width-1) <= v < 2^width); `width_of` says where the width comes from
+    /// ("the destination"). A signal operand passes. Raises ValueError naming value and width.
+    void check_int_fits(size_t i, const PyOperand& operand, int32_t width,
+                        std::string_view width_of) const;
+    /// An unsigned constant value fits in `width` bits (v < 2^width).
+    void check_u64_fits(size_t i, uint64_t value, int32_t width) const;
     /// Slice argument `i`, when given, lies within `signal`.
     void check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
                      const OptSlice& slice) const;
@@ -158,6 +165,12 @@ void check_open_for_additions(const ModelArena& arena, const char* method);
 /// of 0 or less requests the constant with that width and the value 0.
 HcpIdent operand_signal(ModelArena& arena, const PyOperand& operand, std::string_view name_base,
                         int32_t width);
+
+/// Number of bits of a non-negative int (Python's int.bit_length()); at least 1, so that 0 takes
+/// one bit.
+int32_t int_bits(const nanobind::int_& value);
+/// True for an int below 0.
+bool int_is_negative(const nanobind::int_& value);
 
 /// Width of a signal operand as used: the slice's size when a slice is given, else its width.
 int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSlice& slice);

@@ -1,5 +1,6 @@
 // Expressions: binary, unary and bit extension.
 #include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
 
 #include "applications/py/converters.h"
 #include "applications/py/errors.h"
@@ -30,6 +31,21 @@ bool is_unary_op(LogicOp op) {
     return op == LogicOp::BitwiseInvr || op == LogicOp::LogicalNot;
 }
 
+/// The width of an int shift amount: its own bit length, so that shifting by more than the
+/// shifted signal's width gives 0 as it says; 0 for any other operator. A negative amount is
+/// refused.
+int32_t shift_amount_width(const CallArgs& args, LogicOp op, const PyOperand& b) {
+    if (op != LogicOp::BitwiseShl && op != LogicOp::BitwiseShr) return 0;
+    const nb::int_& amount = std::get<nb::int_>(b.value);
+    if (int_is_negative(amount)) {
+        args.refuse_if(3, cat("a shift amount must not be negative, got ",
+                              nb::cast<std::string>(nb::str(amount))));
+    }
+    int32_t width = int_bits(amount);
+    args.refuse_if(3, check_bit_width(width));
+    return width;
+}
+
 HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& name, LogicOp op,
                        const PyOperand& a, const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
     check_open_for_additions(m, "mk_expression");
@@ -46,16 +62,22 @@ HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& n
     if (a.is_int() && b.is_int()) {
         raise_value_error("expression needs at least one signal operand, not two ints");
     }
-    // An int operand is sized by the signal on the other side; the constant is used whole.
+    // An int operand is sized by the signal on the other side and must fit in it; the constant
+    // is used whole.
     if (a.is_int()) {
-        a_slice = std::nullopt;
-        HcpIdent a_sig = operand_signal(m, a, name, used_width(m, *b.ident(), b_slice));
-        return m.make_expression(true, name, op, a_sig, *b.ident(), a_slice, b_slice);
+        int32_t width = used_width(m, *b.ident(), b_slice);
+        args.check_int_fits(2, a, width, "the other operand");
+        HcpIdent a_sig = operand_signal(m, a, name, width);
+        return m.make_expression(true, name, op, a_sig, *b.ident(), std::nullopt, b_slice);
     }
     if (b.is_int()) {
-        b_slice = std::nullopt;
-        HcpIdent b_sig = operand_signal(m, b, name, used_width(m, *a.ident(), a_slice));
-        return m.make_expression(true, name, op, *a.ident(), b_sig, a_slice, b_slice);
+        int32_t width = shift_amount_width(args, op, b);
+        if (width == 0) {
+            width = used_width(m, *a.ident(), a_slice);
+            args.check_int_fits(3, b, width, "the other operand");
+        }
+        HcpIdent b_sig = operand_signal(m, b, name, width);
+        return m.make_expression(true, name, op, *a.ident(), b_sig, a_slice, std::nullopt);
     }
     return m.make_expression(true, name, op, *a.ident(), *b.ident(), a_slice, b_slice);
 }

@@ -31,6 +31,7 @@ void bind_modules(ArenaClass& cls) {
     cls.def("mk_module", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("mk_module", {"name"}, 1, args, kwargs);
         std::string name = a.name(0);
+        a.refuse_if(0, check_module_name(name));
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_module");
             return m.mk_module(name);
@@ -79,6 +80,7 @@ void bind_signals(ArenaClass& cls) {
         std::string name = a.name(0);
         int32_t width = a.bit_width(1);
         uint64_t init = a.u64(2);
+        a.check_u64_fits(2, init, width);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_val");
             return m.make_val(true, name, width, init);
@@ -117,6 +119,8 @@ void bind_signals(ArenaClass& cls) {
             check_open_for_additions(m, "mk_mem_ele");
             a.check_ident(m, 1, master);
             a.refuse_if(1, check_hcp_kind(master, HwComponentType::MemBlock));
+            a.refuse_if(1, check_mem_ele_module(m, master));
+            a.refuse_if(3, check_mem_ele_width(m, master, width));
             a.check_ident(m, 2, index);
             return m.make_mem_ele(true, name, master, index, width, is_read);
         });
@@ -162,6 +166,7 @@ void bind_signal_ops(ArenaClass& cls) {
         std::string io_name = a.name(2);
         self.exclusive([&](ModelArena& m) {
             a.check_ident(m, 0, hcp);
+            a.refuse_if(0, check_io_mark_kind(m, hcp, is_input));
             a.refuse_if(2, check_io_name(m, hcp, io_name));
             m.mark_as_io(hcp, is_input, std::move(io_name));
         });

@@ -5,6 +5,7 @@
 #include "backends/common/dfs_module_iter.h"
 #include "backends/common/route_io.h"
 #include "backends/verilog/module_vb.h"
+#include "backends/verilog/verilog_ident.h"
 #include "model/model_store.h"
 #include "util/file_writer.h"
 #include "util/str_cat.h"
@@ -54,7 +55,8 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
     const ModuleIdent top = *arena_.get_top_module();
     DfsModuleIter it(arena_, top);
     while (std::optional<ModuleIdent> m = it.next_module()) {
-        std::string_view file = *m == top ? top_file_name : m->ident_base.abs_view();
+        std::string file =
+            *m == top ? std::string(top_file_name) : verilog_ident_text(m->ident_base.abs_view());
         std::string path = cat(output_dir, "/", file, ".v");
         progress(cat("[BackendVerilog] Phase 3:   writing ", path, "\n"));
         emit_module_file(*m, path);

@@ -18,13 +18,19 @@ void MemBlkVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) cons
 
 void MemEleVb::gen_procedure_blk_vb(int, const ModelArena& arena, FileWriter& writer) const {
     CurrentHcpVb des = current();
-    std::string memory = operand_name_width_vb(arena, ele_.master_mem_blk_i, des).first;
-    std::string index = fmt_operand(ele_.index_ident, std::nullopt, arena, des);
+    auto [memory, word_width] = operand_name_width_vb(arena, ele_.master_mem_blk_i, des);
+    std::string word =
+        cat(memory, "[", fmt_operand(ele_.index_ident, std::nullopt, arena, des), "]");
+    // An element narrower than the word reads and writes its own bits only. Statements slice
+    // any destination wider than one bit already; a one-bit element needs its bit named here.
+    bool part = des.width < word_width;
     if (ele_.is_read) {
-        writer.write(cat("assign ", des.name, " = ", memory, "[", index, "];\n"));
+        writer.write(cat("assign ", des.name, " = ", word,
+                         part ? cat("[", des.width - 1, ":0]") : std::string(), ";\n"));
         return;
     }
-    gen_pool_block_vb(arena, writer, des, ele_.get_update_pool(), cat(memory, "[", index, "]"));
+    gen_pool_block_vb(arena, writer, des, ele_.get_update_pool(),
+                      part && des.width == 1 ? cat(word, "[0:0]") : word);
 }
 
 }  // namespace velmora

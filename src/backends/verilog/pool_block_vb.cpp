@@ -15,7 +15,11 @@ void gen_pool_block_vb(const ModelArena& arena, FileWriter& writer, const Curren
     if (first.clk_src) clk_text = fmt_operand(*first.clk_src, std::nullopt, arena, des);
     std::string sensitivity = sensitivity_list(first.clk_mode, clk_text);
 
-    const std::vector<std::string> templates{cat(dest_text, "{DES_SLICE} <= {SRC};")};
+    // Clock-free blocks assign with `=`: a non-blocking hop would put every signal derived from a
+    // combinational one (the design clock among them) one scheduling step behind its source.
+    bool clocked = first.clk_mode == ClockMode::PosEdge || first.clk_mode == ClockMode::NegEdge;
+    std::string_view assign = clocked ? " <= " : " = ";
+    const std::vector<std::string> templates{cat(dest_text, "{DES_SLICE}", assign, "{SRC};")};
     writer.write(cat("always @(", sensitivity, ") begin\n"));
     for (const UpdateEventIdent& ue : pool) {
         read_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {

@@ -12,8 +12,8 @@ class FileWriter;
 class ModelArena;
 
 /// Writes the pool as one always block whose clocking is that of its first event; each event
-/// writes its statements from the template "{dest_text}{DES_SLICE} <= {SRC};". An empty pool
-/// writes nothing.
+/// writes its statements from the template "{dest_text}{DES_SLICE} <= {SRC};", or with `=` in
+/// place of `<=` when the block is clock-free. An empty pool writes nothing.
 void gen_pool_block_vb(const ModelArena& arena, FileWriter& writer, const CurrentHcpVb& des,
                        const std::vector<UpdateEventIdent>& pool, std::string_view dest_text);
 

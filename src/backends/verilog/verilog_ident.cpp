@@ -75,6 +75,13 @@ void check_escapable(std::string_view name) {
     }
 }
 
+// An escaped identifier carries printable ASCII only, and a backtick in it would start a macro
+// reference. Those bytes are written as "%XX" (upper-case hex); '%' itself is too, so that two
+// different names never share a written form.
+bool needs_percent(unsigned char c) {
+    return c > 0x7E || c == '`' || c == '%';
+}
+
 }  // namespace
 
 bool is_plain_verilog_ident(std::string_view name) {
@@ -85,8 +92,26 @@ bool is_plain_verilog_ident(std::string_view name) {
 
 std::string verilog_ident(std::string_view name) {
     if (is_plain_verilog_ident(name)) return std::string(name);
+    return cat("\\", verilog_ident_text(name), " ");
+}
+
+std::string verilog_ident_text(std::string_view name) {
+    if (is_plain_verilog_ident(name)) return std::string(name);
     check_escapable(name);
-    return cat("\\", name, " ");
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(name.size());
+    for (char ch : name) {
+        auto c = static_cast<unsigned char>(ch);
+        if (needs_percent(c)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
 }
 
 }  // namespace velmora

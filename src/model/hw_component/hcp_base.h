@@ -78,7 +78,7 @@ public:
                           std::optional<ClockMode> clk_mode, std::optional<HcpIdent> clk_src);
     const std::vector<UpdateEventIdent>& get_update_pool() const { return hcp_assign.update_pool; }
     /// Stable sort by priority, then sub-priority, then insertion order.
-    void sort_events(const ModelArena& arena);
+    virtual void sort_events(const ModelArena& arena);
     void mark_as_io(bool is_input, std::string io_name) {
         hcp_assign.io_mark = IoMark{std::move(io_name), is_input};
     }

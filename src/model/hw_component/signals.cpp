@@ -1,4 +1,6 @@
 // Reset logic of registers and default logic of wires, built once per flow build.
+#include <algorithm>
+
 #include "model/hw_component/signals.h"
 #include "model/model_arena.h"
 #include "util/str_cat.h"
@@ -25,8 +27,17 @@ void Wire::try_build_default(ModelArena& arena) {
     if (src_range.size() != bit_width) {
         panic("assertion failed: self.is_size_in_range_rel(b.get_size())");
     }
-    add_update_event(arena.make_ue_basic(src, Slice{0, bit_width}, src_range, DEFAULT_UE_PRI_MIN,
-                                         ClockMode::ClkFree, false, std::nullopt));
+    default_ue = arena.make_ue_basic(src, Slice{0, bit_width}, src_range, DEFAULT_UE_PRI_MIN,
+                                     ClockMode::ClkFree, false, std::nullopt);
+    add_update_event(*default_ue);
+}
+
+void Wire::sort_events(const ModelArena& arena) {
+    HcpBase::sort_events(arena);
+    if (!default_ue) return;
+    auto& pool = hcp_assign.update_pool;
+    auto it = std::find(pool.begin(), pool.end(), *default_ue);
+    if (it != pool.end()) std::rotate(pool.begin(), it, it + 1);
 }
 
 void Wire::disable_default() {

@@ -23,10 +23,14 @@ public:
     using HcpBase::HcpBase;
     std::optional<HcpIdent> default_val;
     bool has_default = true;
+    std::optional<UpdateEventIdent> default_ue;  // set by try_build_default
 
     ClockMode retrieve_clk_mode() const override { return ClockMode::ClkFree; }
     /// Appends the priority-0 default event (a "{}_DEFAULT_ZERO" constant when no default is set).
     void try_build_default(ModelArena& arena);
+    /// Sorts as every pool does, then puts the default event first: it is written first and so
+    /// loses to every assignment, whatever their priorities (a manual priority may be 0 or less).
+    void sort_events(const ModelArena& arena) override;
     void disable_default();
 };
 
@@ -91,6 +95,11 @@ public:
     HcpIdent master_mem_blk_i;
     HcpIdent index_ident;
     bool is_read = false;
+
+    /// Besides its pool's sources, an element reads its index and its memory block, so routing
+    /// brings an index from another module in through ports.
+    void gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const override;
+    void remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) override;
 };
 
 }  // namespace velmora

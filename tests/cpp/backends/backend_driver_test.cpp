@@ -222,8 +222,8 @@ TEST_F(BackendDriverTest, PoolsAreSortedByPriorityBeforeWriting) {
     BackendVerilog backend(std::move(arena));
     emit(backend, tmp.str(), "top");
     std::string sub = read_text(tmp.path() / (N(c) + ".v"));
-    EXPECT_NE(sub.find("always @(*) begin\n    " + N(w) + " <= " + N(z) + ";\n    " + N(w) +
-                       " <= " + N(b) + ";\n    " + N(w) + " <= " + N(a) + ";\nend\n"),
+    EXPECT_NE(sub.find("always @(*) begin\n    " + N(w) + " = " + N(z) + ";\n    " + N(w) + " = " +
+                       N(b) + ";\n    " + N(w) + " = " + N(a) + ";\nend\n"),
               std::string::npos)
         << sub;
 }

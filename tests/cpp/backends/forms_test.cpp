@@ -127,8 +127,8 @@ TEST_F(FormsTest, FirstEventDecidesTheClockingOfThePool) {
     HcpIdent w = arena.make_wire(true, "w", 4);
     assign(w, a, ClockMode::ClkFree);
     assign(w, a, ClockMode::PosEdge, clk, Slice{1, 3}, Slice{0, 2});
-    EXPECT_EQ(procedure_of(w), "always @(*) begin\n    " + N(w) + "[3:0] <= " + N(a) +
-                                   "[3:0];\n    " + N(w) + "[2:1] <= " + N(a) + "[1:0];\nend\n");
+    EXPECT_EQ(procedure_of(w), "always @(*) begin\n    " + N(w) + "[3:0] = " + N(a) +
+                                   "[3:0];\n    " + N(w) + "[2:1] = " + N(a) + "[1:0];\nend\n");
 }
 
 TEST_F(FormsTest, CondEventChainsElseIfAndElseOnTheEndLine) {
@@ -155,8 +155,8 @@ TEST_F(FormsTest, CondEventWithoutFirstConditionOpensABareBlock) {
     HcpIdent w = arena.make_wire(true, "w", 1);
     UpdateEventIdent e0 = basic(w, a, ClockMode::ClkFree);
     push_pool(w, cond_event({{std::nullopt, e0}}, ClockMode::ClkFree, std::nullopt));
-    EXPECT_EQ(procedure_of(w), "always @(*) begin\n    begin\n        " + N(w) + " <= " + N(a) +
-                                   ";\n    end\nend\n");
+    EXPECT_EQ(procedure_of(w),
+              "always @(*) begin\n    begin\n        " + N(w) + " = " + N(a) + ";\n    end\nend\n");
 }
 
 TEST_F(FormsTest, SwitchEventWritesOneCasePerMatchValue) {
@@ -173,9 +173,9 @@ TEST_F(FormsTest, SwitchEventWritesOneCasePerMatchValue) {
     sw.ues = {basic(w, a, ClockMode::ClkFree), basic(w, b, ClockMode::ClkFree)};
     push_pool(w, arena.insert_ue(std::move(sw)));
     EXPECT_EQ(procedure_of(w), "always @(*) begin\n    case (" + N(sel) + ")\n" +
-                                   "        0: begin\n            " + N(w) + " <= " + N(a) +
+                                   "        0: begin\n            " + N(w) + " = " + N(a) +
                                    ";\n        end\n" + "        3: begin\n            " + N(w) +
-                                   " <= " + N(b) + ";\n        end\n    endcase\nend\n");
+                                   " = " + N(b) + ";\n        end\n    endcase\nend\n");
 }
 
 TEST_F(FormsTest, SwitchEventNeedsAMatchValuePerEvent) {
@@ -204,8 +204,8 @@ TEST_F(FormsTest, GroupEventWritesInnerEventsAtTheSameIndent) {
     grp.ues = {basic(w, a, ClockMode::ClkFree, std::nullopt, Slice{0, 1}, Slice{1, 2}),
                basic(w, a, ClockMode::ClkFree, std::nullopt, Slice{1, 2}, Slice{0, 1})};
     push_pool(w, arena.insert_ue(std::move(grp)));
-    EXPECT_EQ(procedure_of(w), "always @(*) begin\n    " + N(w) + "[0:0] <= " + N(a) +
-                                   "[1:1];\n    " + N(w) + "[1:1] <= " + N(a) + "[0:0];\nend\n");
+    EXPECT_EQ(procedure_of(w), "always @(*) begin\n    " + N(w) + "[0:0] = " + N(a) +
+                                   "[1:1];\n    " + N(w) + "[1:1] = " + N(a) + "[0:0];\nend\n");
 }
 
 TEST_F(FormsTest, ExpressionRightHandSides) {
@@ -301,7 +301,7 @@ TEST_F(FormsTest, IoWireForms) {
     EXPECT_EQ(io_line(bit_in), "input wire " + N(bit_in));
     EXPECT_EQ(procedure_of(in), "");
     EXPECT_EQ(procedure_of(out),
-              "always @(*) begin\n    " + N(out) + "[7:0] <= " + N(src) + "[7:0];\nend\n");
+              "always @(*) begin\n    " + N(out) + "[7:0] = " + N(src) + "[7:0];\nend\n");
     EXPECT_EQ(render([&](FileWriter& w) {
                   read_io_wire_vb(arena, out,
                                   [&](const IoWireVb& vb) { vb.gen_parent_net_line_vb(w); });

@@ -140,7 +140,7 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
         "    end else begin\n" + "        " + N(r) + "[7:0] <= " + N(c8) + "[7:0];\n" +
         "    end\n" + "end\n" +
         // WIRE
-        "always @(*) begin\n" + "    " + N(w) + "[7:0] <= " + N(add) + "[7:0];\n" + "end\n" +
+        "always @(*) begin\n" + "    " + N(w) + "[7:0] = " + N(add) + "[7:0];\n" + "end\n" +
         // EXPR
         "assign " + N(inv) + " = ~din;\n" + "assign " + N(add) + " = " + N(inv) + "[7:0] + " +
         N(c8) + "[7:0];\n" + "assign " + N(slt) + " = $signed(" + N(add) + ") < $signed(din);\n" +
@@ -150,8 +150,8 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
         "assign " + N(and2) + " = " + N(and1) + " & " + N(eq) + ";\n" + "assign " + N(orr) + " = " +
         N(and2) + " | " + N(v1) + ";\n" +
         // IO_WIRE: input ports write nothing.
-        "always @(*) begin\n" + "    dout[7:0] <= " + N(r) + "[7:0];\n" + "end\n" +
-        "always @(*) begin\n" + "    flag <= " + N(orr) + ";\n" + "end\n" + kPhase4 + N(leaf) +
+        "always @(*) begin\n" + "    dout[7:0] = " + N(r) + "[7:0];\n" + "end\n" +
+        "always @(*) begin\n" + "    flag = " + N(orr) + ";\n" + "end\n" + kPhase4 + N(leaf) +
         "  " + N(leaf) + " (\n" + "    ." + N(lin) + "(din[7:0]),\n" + "    ." + N(lout) + "(" +
         N(lout) + ")\n" + ");\n" + kPhase5;
     const std::string expected_leaf =
@@ -159,7 +159,7 @@ TEST_F(ModuleLayoutTest, GoldenTextOfASmallTwoModuleDesign) {
         "    input wire [7:0] " + N(lin) + ",\n" + "    output reg  [7:0] " + N(lout) + "\n" +
         ");\n\n" + kPhase2 + "    // ---- EXPR declarations ----\n" + "wire [7:0]  " + N(lx) +
         ";\n" + "\n" + kPhase25 + kPhase3 + "assign " + N(lx) + " = ~" + N(lin) + "[7:0];\n" +
-        "always @(*) begin\n" + "    " + N(lout) + "[7:0] <= " + N(lx) + "[7:0];\n" + "end\n" +
+        "always @(*) begin\n" + "    " + N(lout) + "[7:0] = " + N(lx) + "[7:0];\n" + "end\n" +
         kPhase4 + kPhase5;
 
     std::string top_path = (tmp.path() / "top.v").string();

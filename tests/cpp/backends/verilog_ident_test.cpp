@@ -5,6 +5,7 @@
 #include "backends/verilog/backend_verilog.h"
 #include "backends/verilog/hcp_vb_dispatch.h"
 #include "backends/verilog/module_vb.h"
+#include "util/str_cat.h"
 #include "verilog_tools.h"
 
 namespace velmora::testing {
@@ -19,9 +20,25 @@ TEST(VerilogIdent, PlainIdentifiersAreWrittenUnchanged) {
 TEST(VerilogIdent, OtherNamesAreEscaped) {
     EXPECT_EQ(verilog_ident("REG_a-b_3"), "\\REG_a-b_3 ");
     EXPECT_EQ(verilog_ident("WIRE_x.y_1"), "\\WIRE_x.y_1 ");
-    EXPECT_EQ(verilog_ident("REG_Größe_2"), "\\REG_Größe_2 ");
     EXPECT_EQ(verilog_ident("9lives"), "\\9lives ");
     EXPECT_EQ(verilog_ident("$x"), "\\$x ");
+    EXPECT_EQ(verilog_ident("a\\b"), "\\a\\b ");
+}
+
+// Escaped identifiers carry printable ASCII only, and a backtick in one starts a macro reference
+// in the tools' preprocessors.
+TEST(VerilogIdent, BytesAnEscapedNameCannotCarryArePercentEncoded) {
+    EXPECT_EQ(verilog_ident("REG_Größe_2"), "\\REG_Gr%C3%B6%C3%9Fe_2 ");
+    EXPECT_EQ(verilog_ident("REG_`a_1"), "\\REG_%60a_1 ");
+    EXPECT_EQ(verilog_ident("計"), "\\%E8%A8%88 ");
+    EXPECT_EQ(verilog_ident("50%"), "\\50%25 ");
+}
+
+TEST(VerilogIdent, DifferentNamesNeverShareAWrittenForm) {
+    // The encoded spelling of a name, given literally, is a different name.
+    EXPECT_NE(verilog_ident("ä"), verilog_ident("%C3%A4"));
+    EXPECT_NE(verilog_ident("`a"), verilog_ident("%60a"));
+    EXPECT_EQ(verilog_ident("%C3%A4"), "\\%25C3%25A4 ");
 }
 
 TEST(VerilogIdent, ReservedWordsAreEscaped) {
@@ -79,8 +96,11 @@ TEST_F(NameEscapingTest, EscapedNamesGiveLegalVerilog) {
     arena.set_top_module(top);
     arena.mark_flow_built();
 
+    // "é" is written as its UTF-8 bytes in "%XX" form.
+    const std::string q_name = replace_all(N(q), "é", "%C3%A9");
+    const std::string sub_name = replace_all(N(sub), "ü", "%C3%BC");
     EXPECT_EQ(module_sim_name_vb(arena, top), "\\" + N(top) + " ");
-    EXPECT_EQ(hcp_verilog_name(arena, q), "\\" + N(q) + " ");
+    EXPECT_EQ(hcp_verilog_name(arena, q), "\\" + q_name + " ");
     EXPECT_EQ(hcp_verilog_name(arena, d), "\\input ");
 
     BackendVerilog backend(std::move(arena));
@@ -91,16 +111,16 @@ TEST_F(NameEscapingTest, EscapedNamesGiveLegalVerilog) {
     EXPECT_NE(top_text.find("module \\" + N(top) + " (\n"), std::string::npos) << top_text;
     EXPECT_NE(top_text.find("    input wire [3:0] \\input ,\n"), std::string::npos) << top_text;
     EXPECT_NE(top_text.find("    output reg  [3:0] \\data-out \n"), std::string::npos) << top_text;
-    EXPECT_NE(top_text.find("reg  [3:0]  \\" + N(q) + " ;\n"), std::string::npos) << top_text;
-    EXPECT_NE(top_text.find("    \\" + N(q) + " [3:0] <= \\" + N(sub_out) + " [3:0];\n"),
+    EXPECT_NE(top_text.find("reg  [3:0]  \\" + q_name + " ;\n"), std::string::npos) << top_text;
+    EXPECT_NE(top_text.find("    \\" + q_name + " [3:0] <= \\" + N(sub_out) + " [3:0];\n"),
               std::string::npos)
         << top_text;
-    EXPECT_NE(top_text.find("\\" + N(sub) + "   \\" + N(sub) + "  (\n"), std::string::npos)
+    EXPECT_NE(top_text.find("\\" + sub_name + "   \\" + sub_name + "  (\n"), std::string::npos)
         << top_text;
     EXPECT_NE(top_text.find("    ." + N(sub_in) + "(\\input [3:0])"), std::string::npos)
         << top_text;
-    expect_clean_verilog({(tmp.path() / "top.v").string(), (tmp.path() / (N(sub) + ".v")).string()},
-                         N(top));
+    expect_clean_verilog(
+        {(tmp.path() / "top.v").string(), (tmp.path() / (sub_name + ".v")).string()}, N(top));
 }
 
 }  // namespace

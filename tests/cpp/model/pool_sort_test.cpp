@@ -62,5 +62,26 @@ TEST_F(PoolSortExample, user_reset_and_default_priorities_sort_ascending) {
               (std::vector<UpdateEventIdent>{made[2], made[0], made[1]}));
 }
 
+// The default is built last, at priority 0, yet must lose to every assignment of the wire.
+TEST_F(PoolSortExample, wire_default_sorts_first_whatever_the_priorities) {
+    HcpIdent w = arena.make_wire(false, "w", 1);
+    HcpIdent src = arena.make_val(false, "v", 1, 1);
+    std::vector<UpdateEventIdent> made;
+    for (int32_t p : {0, -5, 10}) {
+        made.push_back(
+            arena.make_ue_basic(src, {0, 1}, {0, 1}, p, ClockMode::ClkFree, false, std::nullopt));
+    }
+    std::optional<UpdateEventIdent> default_ue;
+    with_hcp_as<Wire>(arena, w, [&](Wire& x) {
+        for (const auto& e : made) x.add_update_event(e);
+        x.try_build_default(arena);
+        default_ue = x.default_ue;
+        x.sort_events(arena);
+    });
+    ASSERT_TRUE(default_ue.has_value());
+    EXPECT_EQ(hcp<Wire>(arena, w).get_update_pool(),
+              (std::vector<UpdateEventIdent>{*default_ue, made[1], made[0], made[2]}));
+}
+
 }  // namespace
 }  // namespace velmora::testing
