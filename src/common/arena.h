@@ -63,7 +63,8 @@ public:
 
     void replace_back(ArenaHandle h, T object) {
         ArenaNode<T>& node = slot_checked(h);
-        if (!node.taken) panic("replace_back into a slot whose object was not taken: " + h.debug_text());
+        if (!node.taken)
+            panic("replace_back into a slot whose object was not taken: " + h.debug_text());
         node.value = std::move(object);
         node.taken = false;
     }
@@ -90,7 +91,8 @@ private:
     }
     /// A taken-out object is being changed elsewhere: reading its husk would see stale state.
     static const ArenaNode<T>& present(const ArenaNode<T>& node, ArenaHandle h) {
-        if (node.taken) panic("ArenaHandle names a slot whose object is taken out: " + h.debug_text());
+        if (node.taken)
+            panic("ArenaHandle names a slot whose object is taken out: " + h.debug_text());
         return node;
     }
     const ArenaNode<T>& node_checked(ArenaHandle h) const { return present(slot_checked(h), h); }

@@ -6,14 +6,16 @@
 namespace velmora {
 
 void ModelArena::initialize_flow_block(const FlowBlockIdent& block) {
-    if (block.join_policy != FlowBlockJoinPolicy::ConFlow && !construction_.flow_block_stack.empty() &&
+    if (block.join_policy != FlowBlockJoinPolicy::ConFlow &&
+        !construction_.flow_block_stack.empty() &&
         construction_.flow_block_stack.back().lazy_closed) {
         finalize_flow_block(construction_.flow_block_stack.back().block, false);
     }
     construction_.flow_block_stack.push_back(FlowStackEntry{block, false});
 }
 
-std::optional<std::string> ModelArena::check_flow_block_prefinalize(const FlowBlockIdent& block) const {
+std::optional<std::string> ModelArena::check_flow_block_prefinalize(
+    const FlowBlockIdent& block) const {
     return read_block(block, [](const FlowBlock& b) { return b.check_prefinalize(); });
 }
 
@@ -71,7 +73,8 @@ void ModelArena::finalize_flow_procedure() {
 }
 
 FlowBlockType ModelArena::get_last_skeleton_flow_block_type() const {
-    for (auto it = construction_.flow_block_stack.rbegin(); it != construction_.flow_block_stack.rend(); ++it) {
+    for (auto it = construction_.flow_block_stack.rbegin();
+         it != construction_.flow_block_stack.rend(); ++it) {
         FlowBlockType t = it->block.block_type;
         if (t == FlowBlockType::Sequential || t == FlowBlockType::Parallel) return t;
     }
@@ -79,7 +82,8 @@ FlowBlockType ModelArena::get_last_skeleton_flow_block_type() const {
 }
 
 void ModelArena::attach_basic_node_to_current_scope(const NcpIdent& node) {
-    if (!construction_.flow_block_stack.empty() && construction_.flow_block_stack.back().lazy_closed) {
+    if (!construction_.flow_block_stack.empty() &&
+        construction_.flow_block_stack.back().lazy_closed) {
         finalize_flow_block(construction_.flow_block_stack.back().block, false);
     }
     if (!construction_.flow_block_stack.empty()) {

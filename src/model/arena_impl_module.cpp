@@ -94,7 +94,8 @@ void ModelArena::mark_as_io(const HcpIdent& id, bool is_input, std::string io_na
     with_hcp(id, [&](HcpBase& c) {
         if (const auto& old = c.get_io_mark()) {
             auto it = construction_.io_name_owners.find(old->io_name);
-            if (it != construction_.io_name_owners.end() && it->second.global_id() == id.global_id()) {
+            if (it != construction_.io_name_owners.end() &&
+                it->second.global_id() == id.global_id()) {
                 construction_.io_name_owners.erase(it);
             }
         }

@@ -29,18 +29,18 @@ namespace velmora {
         return f(std::type_identity<TYPE>{});
 /// One family of kinds: `visit(kind, f)` calls f(std::type_identity<T>{}) for the stored type T
 /// of the kind, and fails for a kind without storage.
-#define VELMORA_KIND_FAMILY(FAMILY, KIND_ENUM, LIST) \
-    struct FAMILY {                                  \
-        using Kind = KIND_ENUM;                      \
-        template <class F>                           \
+#define VELMORA_KIND_FAMILY(FAMILY, KIND_ENUM, LIST)    \
+    struct FAMILY {                                     \
+        using Kind = KIND_ENUM;                         \
+        template <class F>                              \
         static decltype(auto) visit(Kind kind, F&& f) { \
-            switch (kind) {                          \
-                LIST(VELMORA_VISIT_CASE)             \
-                default:                             \
-                    break;                           \
-            }                                        \
-            fail_no_storage(kind);                   \
-        }                                            \
+            switch (kind) {                             \
+                LIST(VELMORA_VISIT_CASE)                \
+                default:                                \
+                    break;                              \
+            }                                           \
+            fail_no_storage(kind);                      \
+        }                                               \
     };
 
 VELMORA_KIND_FAMILY(HcpKinds, HwComponentType, VELMORA_HCP_KINDS)

@@ -45,7 +45,7 @@ void BackendVerilog::phase_route() {
 void BackendVerilog::phase_init() {
     progress("[BackendVerilog] Phase 2: initialising HCP update pools\n");
     if (!arena_.get_top_module()) panic("BackendVerilog::phase_init — no top module set on arena");
-    arena_.with_module(*arena_.get_top_module(), [&](Module& top) { init_module_vb(top, arena_); });
+    init_module_vb(*arena_.get_top_module(), arena_);
     progress("[BackendVerilog] Phase 2: done\n");
 }
 

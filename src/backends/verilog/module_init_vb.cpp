@@ -1,4 +1,5 @@
 // Preparing the update pools of the module tree before anything is written.
+#include "backends/common/dfs_module_iter.h"
 #include "backends/verilog/module_vb.h"
 #include "model/model_store.h"
 
@@ -16,10 +17,11 @@ void sort_update_event_pool(const Module& module, ModelArena& arena) {
     }
 }
 
-void init_module_vb(Module& module, ModelArena& arena) {
-    sort_update_event_pool(module, arena);
-    for (const ModuleIdent& sub : module.sub_modules) {
-        arena.with_module(sub, [&](Module& m) { init_module_vb(m, arena); });
+void init_module_vb(const ModuleIdent& top, ModelArena& arena) {
+    // Sorting changes components only; the modules are read where they stand.
+    DfsModuleIter it(arena, top);
+    while (std::optional<ModuleIdent> m = it.next_module()) {
+        sort_update_event_pool(arena.get_module(*m), arena);
     }
 }
 

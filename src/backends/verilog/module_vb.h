@@ -10,9 +10,8 @@ class FileWriter;
 class ModelArena;
 struct Module;
 
-/// Sorts the update pools of the module and, depth first, of every module below it. The module
-/// itself is out of its slot; sub-modules are taken out in turn.
-void init_module_vb(Module& module, ModelArena& arena);
+/// Sorts the update pools of the module and, depth first, of every module below it.
+void init_module_vb(const ModuleIdent& top, ModelArena& arena);
 
 /// Sorts the pools of the module's components of the assignable kinds (Reg .. MemBlockIndexer).
 void sort_update_event_pool(const Module& module, ModelArena& arena);

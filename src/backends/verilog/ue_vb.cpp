@@ -7,7 +7,8 @@ namespace velmora {
 namespace {
 
 void transpile_inner(const UpdateEventIdent& ue, const std::vector<std::string>& templates,
-                     int indent, const ModelArena& arena, const CurrentHcpVb& des, FileWriter& writer) {
+                     int indent, const ModelArena& arena, const CurrentHcpVb& des,
+                     FileWriter& writer) {
     read_ue_vb(arena, ue, [&](const VerilogUpdateEvent& vb) {
         vb.transpile(templates, indent, arena, des, writer);
     });
@@ -38,8 +39,9 @@ void write_statement(FileWriter& writer, std::string_view t, std::string_view de
 
 }  // namespace
 
-void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
-                          const CurrentHcpVb& des, FileWriter& writer) const {
+void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
+                          const ModelArena& arena, const CurrentHcpVb& des,
+                          FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string des_slice = slice_text_vb(des.width, ue_.des_slice);
     std::string src = fmt_operand(ue_.src, ue_.src_slice, arena, des);
@@ -50,8 +52,9 @@ void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
     }
 }
 
-void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
-                         const CurrentHcpVb& des, FileWriter& writer) const {
+void UeCondVb::transpile(const std::vector<std::string>& templates, int indent,
+                         const ModelArena& arena, const CurrentHcpVb& des,
+                         FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
         const std::optional<HcpIdent>& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
@@ -67,8 +70,9 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent, 
     }
 }
 
-void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
-                           const CurrentHcpVb& des, FileWriter& writer) const {
+void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent,
+                           const ModelArena& arena, const CurrentHcpVb& des,
+                           FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string case_pad(static_cast<size_t>(indent + 4), ' ');
     writer.write(cat(pad, "case (", fmt_operand(ue_.selector, std::nullopt, arena, des), ")\n"));
@@ -81,8 +85,9 @@ void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent
     writer.write(cat(pad, "endcase\n"));
 }
 
-void UeGrpVb::transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
-                        const CurrentHcpVb& des, FileWriter& writer) const {
+void UeGrpVb::transpile(const std::vector<std::string>& templates, int indent,
+                        const ModelArena& arena, const CurrentHcpVb& des,
+                        FileWriter& writer) const {
     for (const UpdateEventIdent& inner : ue_.ues) {
         transpile_inner(inner, templates, indent, arena, des, writer);
     }

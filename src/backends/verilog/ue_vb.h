@@ -21,8 +21,9 @@ public:
     virtual ~VerilogUpdateEvent() = default;
 
     /// Writes the statements of this event into `des`, `indent` blanks deep.
-    virtual void transpile(const std::vector<std::string>& templates, int indent, const ModelArena& arena,
-                           const CurrentHcpVb& des, FileWriter& writer) const = 0;
+    virtual void transpile(const std::vector<std::string>& templates, int indent,
+                           const ModelArena& arena, const CurrentHcpVb& des,
+                           FileWriter& writer) const = 0;
 };
 
 class UeBasicVb : public VerilogUpdateEvent {

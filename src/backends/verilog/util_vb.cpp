@@ -15,7 +15,8 @@ std::string slice_text_vb(int32_t width, const std::optional<Slice>& slice) {
     return cat("[", slice->stop - 1, ":", slice->start, "]");
 }
 
-std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena, const HcpIdent& operand,
+std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
+                                                      const HcpIdent& operand,
                                                       const CurrentHcpVb& cur) {
     if (operand.global_id() == cur.ident.global_id()) return {cur.name, cur.width};
     // Only the name and width are read, so the operand stays in its slot.

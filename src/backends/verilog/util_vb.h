@@ -28,7 +28,8 @@ std::string width_text_vb(int32_t width);
 std::string slice_text_vb(int32_t width, const std::optional<Slice>& slice);
 
 /// Verilog name and width of any component; `cur` stands in for the one being written.
-std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena, const HcpIdent& operand,
+std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
+                                                      const HcpIdent& operand,
                                                       const CurrentHcpVb& cur);
 
 /// The operand's text: its name, sliced when it is wider than one bit and a slice is given.

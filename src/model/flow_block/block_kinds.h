@@ -5,6 +5,6 @@
 #include "model/flow_block/par.h"
 #include "model/flow_block/seq.h"
 
-#define VELMORA_BLOCK_KINDS(X)    \
-    X(Sequential, FlowBlockSeq)   \
+#define VELMORA_BLOCK_KINDS(X)  \
+    X(Sequential, FlowBlockSeq) \
     X(Parallel, FlowBlockPar)

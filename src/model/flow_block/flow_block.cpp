@@ -1,6 +1,5 @@
 // Default answers of the flow block interface, and the checks and summaries block kinds share.
 #include "model/flow_block/flow_block_base.h"
-
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -6,16 +6,16 @@
 #include "model/hw_component/signals.h"
 #include "model/hw_component/sp_reg/control_regs.h"
 
-#define VELMORA_HCP_KINDS(X)                   \
-    X(Reg, Reg)                                \
-    X(StateReg, StateReg)                      \
-    X(CondWaitStateReg, CondWaitStateReg)      \
-    X(CycleWaitStateReg, CycleWaitStateReg)    \
-    X(CntReg, CntReg)                          \
-    X(SyncReg, SyncReg)                        \
-    X(Wire, Wire)                              \
-    X(Val, Val)                                \
-    X(MemBlockIndexer, MemEle)                 \
-    X(Expression, Expression)                  \
-    X(IoWire, IoWire)                          \
+#define VELMORA_HCP_KINDS(X)                \
+    X(Reg, Reg)                             \
+    X(StateReg, StateReg)                   \
+    X(CondWaitStateReg, CondWaitStateReg)   \
+    X(CycleWaitStateReg, CycleWaitStateReg) \
+    X(CntReg, CntReg)                       \
+    X(SyncReg, SyncReg)                     \
+    X(Wire, Wire)                           \
+    X(Val, Val)                             \
+    X(MemBlockIndexer, MemEle)              \
+    X(Expression, Expression)               \
+    X(IoWire, IoWire)                       \
     X(MemBlock, MemBlk)

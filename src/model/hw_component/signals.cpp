@@ -1,7 +1,8 @@
 // Reset logic of registers and default logic of wires, built once per flow build.
+#include "model/hw_component/signals.h"
+
 #include <algorithm>
 
-#include "model/hw_component/signals.h"
 #include "model/model_arena.h"
 #include "util/str_cat.h"
 

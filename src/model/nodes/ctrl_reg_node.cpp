@@ -31,8 +31,8 @@ HcpIdent CtrlRegNode<Reg>::build_register_support(ModelArena& arena, const HcpId
 
 #define VELMORA_DRIVES(REG) \
     template void CtrlRegNode<REG>::drive_register(ModelArena&, const HcpIdent&) const;
-#define VELMORA_BUILDS_SUPPORT(REG)                                                           \
-    template HcpIdent CtrlRegNode<REG>::build_register_support(                               \
+#define VELMORA_BUILDS_SUPPORT(REG)                             \
+    template HcpIdent CtrlRegNode<REG>::build_register_support( \
         ModelArena&, const HcpIdent&, std::optional<HcpIdent> REG::*, std::string_view) const;
 
 VELMORA_DRIVES(StateReg)

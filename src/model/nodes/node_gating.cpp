@@ -1,6 +1,6 @@
 // Gating a node signal with the inverted hold or internal reset, and ANDing optional conditions.
-#include "model/nodes/ncp_node.h"
 #include "model/model_arena.h"
+#include "model/nodes/ncp_node.h"
 #include "util/str_cat.h"
 
 namespace velmora {

@@ -5,13 +5,13 @@
 #include "model/nodes/simple_nodes.h"
 #include "model/nodes/state_nodes.h"
 
-#define VELMORA_NODE_KINDS(X)  \
-    X(Asm, AsmNode)            \
-    X(State, StateNode)        \
-    X(Syn, SynNode)            \
-    X(Pseudo, PseudoNode)      \
-    X(Opr, OprNode)            \
-    X(WaitCond, WaitCondNode)  \
+#define VELMORA_NODE_KINDS(X)   \
+    X(Asm, AsmNode)             \
+    X(State, StateNode)         \
+    X(Syn, SynNode)             \
+    X(Pseudo, PseudoNode)       \
+    X(Opr, OprNode)             \
+    X(WaitCond, WaitCondNode)   \
     X(WaitCycle, WaitCycleNode) \
-    X(Counter, CounterNode)    \
+    X(Counter, CounterNode)     \
     X(Start, StartNode)

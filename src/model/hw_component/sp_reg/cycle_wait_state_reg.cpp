@@ -70,7 +70,8 @@ void CycleWaitStateReg::build_update_event(ModelArena& arena) {
     const TriggerSig& t = trigger_sig;
     push_clocked_event(arena, *this, kIdlePri, {end}, idle, whole, whole);
     push_clocked_event(arena, *this, kStepPri, {step_cond}, step, count, count);
-    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
+    if (t.hold_sig_i)
+        push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
     for (const auto& [act, cond] : t.depend_sigs_i) {
         push_clocked_event(arena, *this, kStartPri, {cond, act}, start, whole, whole);
     }

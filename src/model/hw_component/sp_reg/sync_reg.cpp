@@ -47,7 +47,8 @@ void SyncReg::build_update_event(ModelArena& arena) {
     const Slice one{0, 1};
     const TriggerSig& t = trigger_sig;
     push_clocked_event(arena, *this, kClearPri, {end}, down, whole, whole);
-    if (t.hold_sig_i) push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
+    if (t.hold_sig_i)
+        push_clocked_event(arena, *this, kHoldPri, {t.hold_sig_i}, ident, whole, whole);
     int32_t k = 0;
     for (const auto& [act, cond] : t.depend_sigs_i) {
         HcpIdent gate = end_inv;
@@ -59,8 +60,8 @@ void SyncReg::build_update_event(ModelArena& arena) {
         const Slice bit{k, k + 1};
         push_clocked_event(arena, *this, kArrivePri, {gate, act}, up, bit, one);
         // The arrival seen this cycle, so that the last input completes the set at once.
-        UpdateEventIdent arrive =
-            make_ctrl_event(arena, {cond, act}, up, bit, one, kArrivePri, ClockMode::ClkFree, std::nullopt);
+        UpdateEventIdent arrive = make_ctrl_event(arena, {cond, act}, up, bit, one, kArrivePri,
+                                                  ClockMode::ClkFree, std::nullopt);
         with_hcp_as<Wire>(arena, wire, [&](Wire& w) { w.add_update_event(arrive); });
         ++k;
     }
