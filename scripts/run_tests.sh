@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-cmake -S . -B build/cpp -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=ON >/dev/null
+cmake -S . -B build/cpp -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=ON \
+    -DVELMORA_BUILD_EXAMPLES=ON >/dev/null
 cmake --build build/cpp -j2
 (cd build/cpp && ctest --output-on-failure -j2)
 
