@@ -90,6 +90,20 @@ HcpIdent ModelArena::stamp_hw_to_parent_module(HcpIdent id, bool is_user_com) {
     return id;
 }
 
+CcpIdent ModelArena::stamp_ccp_to_parent_module(CcpIdent id) {
+    if (construction_.module_trace_stack.empty()) panic("module trace stack is empty");
+    const auto& [module, stage] = construction_.module_trace_stack.back();
+    if (stage == ModuleInitStage::FlowBlockBuild) {
+        panic(
+            cat("stamp_ccp_to_parent_module: CCPs cannot be created during ", member_name(stage)));
+    }
+    ModuleIdent m = module;
+    id.parent_module = m;
+    with_ccp(id, [&](CcpBase& c) { c.set_ccp_ident(id); });
+    with_module(m, [&](Module& mod) { mod.ccps.push_back(id); });
+    return id;
+}
+
 void ModelArena::mark_as_io(const HcpIdent& id, bool is_input, std::string io_name) {
     with_hcp(id, [&](HcpBase& c) {
         if (const auto& old = c.get_io_mark()) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/common/ident.h"
+#include "model/complex_hardware/arb_policy.h"
 #include "model/construction_state.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
@@ -22,6 +23,7 @@ class ArenaGroup;
 class ModelStore;
 class HcpBase;
 class FlowBlock;
+class CcpBase;
 struct Module;
 struct UeCommon;
 struct AssignMeta;
@@ -70,6 +72,11 @@ public:
     decltype(auto) with_block(const FlowBlockIdent& id, F&& f);
     template <class F>
     decltype(auto) read_block(const FlowBlockIdent& id, F&& f) const;
+    /// Takes the complex component out of its slot (take_ccp), calls f with it, puts it back.
+    template <class F>
+    decltype(auto) with_ccp(const CcpIdent& id, F&& f);
+    template <class F>
+    decltype(auto) read_ccp(const CcpIdent& id, F&& f) const;
     template <class F>
     decltype(auto) with_module(const ModuleIdent& id, F&& f);
     const Module& get_module(const ModuleIdent& id) const;
@@ -77,6 +84,7 @@ public:
     /// arena. The stored identity may still differ from `id` (see model/validate.h).
     const HcpBase* find_hcp(const HcpIdent& id) const;
     const FlowBlock* find_block(const FlowBlockIdent& id) const;
+    const CcpBase* find_ccp(const CcpIdent& id) const;
     const Module* find_module(const ModuleIdent& id) const;
 
     int32_t hcp_width(const HcpIdent& id) const;
@@ -103,6 +111,8 @@ public:
     const ConstructionState& construction() const { return construction_; }
     /// Stamps the component to the module on top of the trace stack (or the pending list).
     HcpIdent stamp_hw_to_parent_module(HcpIdent id, bool is_user_com);
+    /// Stamps the complex component to the module on top of the trace stack and lists it there.
+    CcpIdent stamp_ccp_to_parent_module(CcpIdent id);
     void mark_as_io(const HcpIdent& id, bool is_input, std::string io_name);
     bool is_marked_as_io(const HcpIdent& id) const;
     /// The component whose IO mark carries `io_name`, if any.
@@ -145,6 +155,26 @@ public:
     HcpIdent make_cnt_reg(std::string_view name, int32_t inc_val, int32_t max_cycle);
     HcpIdent make_cond_wait_state_reg(std::string_view name, const HcpIdent& cond, Slice slice);
     HcpIdent make_cycle_wait_state_reg(std::string_view name, int32_t wait_cycle);
+
+    // ---- Arbiters (model/complex_hardware/arb_ops.cpp) ----------------------------------------
+    /// Creates the "{name}_MREQ" wire, then the arbiter, in the current module.
+    CcpIdent make_arb(std::string_view name, ArbSamePriPolicy policy);
+    /// Appends an ordinary leaf ("{arb}_REQ{i}", "{arb}_ACK{i}" wires); returns its index.
+    uint64_t arb_add_leaf(const CcpIdent& arb, int32_t priority);
+    /// Appends a leaf whose request (Req) or acknowledge (Ack) is a constant 1.
+    uint64_t arb_add_leaf_locked(const CcpIdent& arb, int32_t priority, ArbLockedChannel channel);
+    /// Resolves the source's slice ("{arb}_mack") and stores it as the master acknowledge.
+    void arb_set_master_ack(const CcpIdent& arb, const HcpIdent& src, OptSlice src_slice);
+    /// Stores a one-bit signal as the master acknowledge (the pipeline block's entrance).
+    void arb_set_master_ack_src(const CcpIdent& arb, const HcpIdent& src);
+    /// The master acknowledge becomes the constant "{arb}_MACK" = 1.
+    void arb_lock_master_ack(const CcpIdent& arb);
+    void arb_set_hold(const CcpIdent& arb, const HcpIdent& cond, OptSlice cond_slice);
+    void arb_set_reset(const CcpIdent& arb, const HcpIdent& cond, OptSlice cond_slice);
+    uint64_t arb_leaf_count(const CcpIdent& arb) const;
+    HcpIdent arb_get_master_req_wire(const CcpIdent& arb) const;
+    HcpIdent arb_get_leaf_req_wire(const CcpIdent& arb, uint64_t index) const;
+    HcpIdent arb_get_leaf_ack_wire(const CcpIdent& arb, uint64_t index) const;
 
     // ---- Update events -----------------------------------------------------------------------
     UpdateEventIdent make_ue_basic(const HcpIdent& src, Slice des_slice, Slice src_slice,
@@ -212,6 +242,8 @@ private:
     NcpIdent insert_node(T node);
     template <class T>
     FlowBlockIdent insert_block(T block);
+    template <class T>
+    CcpIdent insert_ccp(T ccp);
 
     std::unique_ptr<ModelStore> store_;
     ConstructionState construction_;

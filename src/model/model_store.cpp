@@ -49,6 +49,14 @@ const FlowBlock* ModelArena::find_block(const FlowBlockIdent& id) const {
     });
 }
 
+const CcpBase* ModelArena::find_ccp(const CcpIdent& id) const {
+    if (!CcpKinds::stores(id.ccp_type)) return nullptr;
+    return CcpKinds::visit(id.ccp_type, [&](auto tag) -> const CcpBase* {
+        using T = typename decltype(tag)::type;
+        return group<T>().try_get(id.handle());
+    });
+}
+
 int32_t ModelArena::hcp_width(const HcpIdent& id) const {
     return read_hcp(id, [](const HcpBase& c) { return c.bit_width; });
 }

@@ -27,8 +27,11 @@ namespace velmora {
 #define VELMORA_VISIT_CASE(KIND, TYPE) \
     case Kind::KIND:                   \
         return f(std::type_identity<TYPE>{});
+#define VELMORA_STORES_CASE(KIND, TYPE) \
+    case Kind::KIND:                    \
+        return true;
 /// One family of kinds: `visit(kind, f)` calls f(std::type_identity<T>{}) for the stored type T
-/// of the kind, and fails for a kind without storage.
+/// of the kind, and fails for a kind without storage; `stores(kind)` tells whether it has one.
 #define VELMORA_KIND_FAMILY(FAMILY, KIND_ENUM, LIST)    \
     struct FAMILY {                                     \
         using Kind = KIND_ENUM;                         \
@@ -41,6 +44,13 @@ namespace velmora {
             }                                           \
             fail_no_storage(kind);                      \
         }                                               \
+        static constexpr bool stores(Kind kind) {       \
+            switch (kind) {                             \
+                LIST(VELMORA_STORES_CASE)               \
+                default:                                \
+                    return false;                       \
+            }                                           \
+        }                                               \
     };
 
 VELMORA_KIND_FAMILY(HcpKinds, HwComponentType, VELMORA_HCP_KINDS)
@@ -51,6 +61,7 @@ VELMORA_KIND_FAMILY(CcpKinds, CcpType, VELMORA_CCP_KINDS)
 
 #undef VELMORA_KIND_FAMILY
 #undef VELMORA_VISIT_CASE
+#undef VELMORA_STORES_CASE
 
 class ModelStore {
 public:
@@ -125,6 +136,14 @@ decltype(auto) ModelArena::read_block(const FlowBlockIdent& id, F&& f) const {
     return std::as_const(*store_).read<BlockKinds>(id.block_type, id, f);
 }
 template <class F>
+decltype(auto) ModelArena::with_ccp(const CcpIdent& id, F&& f) {
+    return store_->take<CcpKinds>(id.ccp_type, id, f);
+}
+template <class F>
+decltype(auto) ModelArena::read_ccp(const CcpIdent& id, F&& f) const {
+    return std::as_const(*store_).read<CcpKinds>(id.ccp_type, id, f);
+}
+template <class F>
 decltype(auto) ModelArena::with_module(const ModuleIdent& id, F&& f) {
     TakeGuard<Module> guard(store_->group<Module>(), id.handle());
     return f(*guard);
@@ -162,6 +181,12 @@ template <class T>
 FlowBlockIdent ModelArena::insert_block(T block) {
     ArenaHandle h = group<T>().insert(std::move(block));
     return group<T>().get(h).get_ident();
+}
+
+template <class T>
+CcpIdent ModelArena::insert_ccp(T ccp) {
+    ArenaHandle h = group<T>().insert(std::move(ccp));
+    return stamp_ccp_to_parent_module(group<T>().get(h).get_ccp_ident());
 }
 
 }  // namespace velmora

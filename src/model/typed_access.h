@@ -61,4 +61,32 @@ decltype(auto) read_node_as(const ModelArena& arena, const NcpIdent& id, F&& f) 
     });
 }
 
+/// Takes the complex component out as a T, calls f(T&), puts it back.
+template <class T, class F>
+decltype(auto) with_ccp_as(ModelArena& arena, const CcpIdent& id, F&& f) {
+    using R = std::invoke_result_t<F, T&>;
+    return arena.with_ccp(id, [&](auto& c) -> R {
+        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
+            return f(c);
+        } else {
+            panic(cat("complex component '", id.ident_base.abs_view(),
+                      "' is not of the expected kind"));
+        }
+    });
+}
+
+/// Reads the complex component in place as a T.
+template <class T, class F>
+decltype(auto) read_ccp_as(const ModelArena& arena, const CcpIdent& id, F&& f) {
+    using R = std::invoke_result_t<F, const T&>;
+    return arena.read_ccp(id, [&](const auto& c) -> R {
+        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
+            return f(c);
+        } else {
+            panic(cat("complex component '", id.ident_base.abs_view(),
+                      "' is not of the expected kind"));
+        }
+    });
+}
+
 }  // namespace velmora

@@ -43,6 +43,21 @@ Problem check_ident(const ModelArena& arena, const FlowBlockIdent& id) {
     return std::nullopt;
 }
 
+Problem check_ident(const ModelArena& arena, const CcpIdent& id) {
+    const CcpBase* stored = arena.find_ccp(id);
+    if (stored == nullptr || stored->get_ccp_ident().global_id() != id.global_id() ||
+        stored->get_ccp_ident().ccp_type != id.ccp_type) {
+        return cat(id.ident_base.abs_view(), " is not a complex component of this arena", kNotHere);
+    }
+    return std::nullopt;
+}
+
+Problem check_ccp_kind(const CcpIdent& id, CcpType expected) {
+    if (id.ccp_type == expected) return std::nullopt;
+    return cat("expected a complex component of kind ", text_form(expected), ", got ",
+               id.ident_base.abs_view(), " of kind ", text_form(id.ccp_type));
+}
+
 Problem check_hcp_kind(const HcpIdent& id, HwComponentType expected) {
     if (id.hw_type == expected) return std::nullopt;
     return cat("expected a ", text_form(expected), ", got ", id.abs_name(), " (a ",

@@ -36,8 +36,11 @@ Problem check_index_width(int32_t width);
 Problem check_ident(const ModelArena& arena, const HcpIdent& id);
 Problem check_ident(const ModelArena& arena, const ModuleIdent& id);
 Problem check_ident(const ModelArena& arena, const FlowBlockIdent& id);
+Problem check_ident(const ModelArena& arena, const CcpIdent& id);
 /// The component is of the kind the operation needs.
 Problem check_hcp_kind(const HcpIdent& id, HwComponentType expected);
+/// The complex component is of the kind the operation needs (a wrong kind is a TypeError).
+Problem check_ccp_kind(const CcpIdent& id, CcpType expected);
 
 // ---- Slices and values --------------------------------------------------------------------------
 

@@ -140,6 +140,10 @@ void CallArgs::refuse_if(size_t i, const Problem& problem) const {
     if (problem) raise_value_error(cat("argument '", names_[i], "': ", *problem));
 }
 
+void CallArgs::refuse_kind_if(size_t i, const Problem& problem) const {
+    if (problem) raise_type_error(cat("argument '", names_[i], "': ", *problem));
+}
+
 void CallArgs::check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const {
     if (const HcpIdent* id = operand.ident()) check_ident(arena, i, *id);
 }
@@ -181,6 +185,14 @@ void CallArgs::check_cond(const ModelArena& arena, size_t cond_arg, const HcpIde
                           const OptSlice& cond_slice) const {
     check_ident(arena, cond_arg, cond);
     py::check_cond(arena, cond, cond_slice);
+}
+
+void CallArgs::check_cond_as(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                             const OptSlice& cond_slice, std::string_view role) const {
+    check_ident(arena, cond_arg, cond);
+    if (Problem p = cond_problem(arena, cond, cond_slice)) {
+        raise_value_error(cat("argument '", names_[cond_arg], "' (", role, "): ", *p));
+    }
 }
 
 void check_open_for_additions(const ModelArena& arena, const char* method) {
@@ -280,19 +292,22 @@ int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSli
     return slice ? slice->size() : arena.hcp_width(signal);
 }
 
-void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice) {
+Problem cond_problem(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice) {
     int32_t w = arena.hcp_width(cond);
     if (cond_slice && cond_slice->is_valid()) {
         if (w < cond_slice->stop) {
-            raise_value_error(cat("cond slice ", cond_slice->debug_text(),
-                                  " does not fit cond variable of width ", w));
+            return cat("cond slice ", cond_slice->debug_text(),
+                       " does not fit cond variable of width ", w);
         }
         w = cond_slice->size();
     }
-    if (w != 1) {
-        raise_value_error(
-            cat("cond must be 1-bit, got ", w, " (slice the cond variable down to one bit)"));
-    }
+    if (w != 1)
+        return cat("cond must be 1-bit, got ", w, " (slice the cond variable down to one bit)");
+    return std::nullopt;
+}
+
+void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice) {
+    if (Problem p = cond_problem(arena, cond, cond_slice)) raise_value_error(*p);
 }
 
 }  // namespace velmora::py

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/common/ident.h"
+#include "model/complex_hardware/arb_policy.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
 #include "model/validate.h"
@@ -60,6 +61,17 @@ template <>
 struct EnumInfo<FlowBlockType> {
     static constexpr const char* name = "FlowBlockType";
     static constexpr uint32_t count = kFlowBlockTypeCount;
+};
+
+template <>
+struct EnumInfo<ArbSamePriPolicy> {
+    static constexpr const char* name = "ArbSamePriPolicy";
+    static constexpr uint32_t count = kArbSamePriPolicyCount;
+};
+template <>
+struct EnumInfo<ArbLockedChannel> {
+    static constexpr const char* name = "ArbLockedChannel";
+    static constexpr uint32_t count = kArbLockedChannelCount;
 };
 
 /// An operand: a signal, or a Python int of any size that becomes a constant once the width it
@@ -126,6 +138,8 @@ public:
 
     /// Raises when the core reported a problem with argument `i`.
     void refuse_if(size_t i, const Problem& problem) const;
+    /// The same as TypeError, for an argument of the right class but the wrong kind.
+    void refuse_kind_if(size_t i, const Problem& problem) const;
     /// Identity argument `i` names an object of `arena`.
     template <class Id>
     void check_ident(const ModelArena& arena, size_t i, const Id& id) const {
@@ -147,6 +161,10 @@ public:
     /// check below, which also bounds a usable slice by the condition's width.
     void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
                     const OptSlice& cond_slice) const;
+    /// The same for a signal that becomes `role` of another object ("the user hold of ..."):
+    /// ValueError "argument '{name}' ({role}): {problem}".
+    void check_cond_as(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
+                       const OptSlice& cond_slice, std::string_view role) const;
 
 private:
     [[noreturn]] void fail(size_t i, const std::string& reason) const;
@@ -178,5 +196,7 @@ int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSli
 /// The check of a flow block condition: a valid slice must fit the condition variable, and the
 /// condition (or its slice) must be one bit wide. Raises ValueError otherwise.
 void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice);
+/// What check_cond raises, or nullopt.
+Problem cond_problem(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice);
 
 }  // namespace velmora::py

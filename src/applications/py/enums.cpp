@@ -7,6 +7,7 @@
 
 #include "applications/py/register.h"
 #include "model/common/kinds.h"
+#include "model/complex_hardware/arb_policy.h"
 #include "model/hw_component/common/update_event.h"
 #include "model/hw_component/logic_op.h"
 
@@ -27,19 +28,15 @@ void add_int_enum(nb::module_& m, const char* name, uint32_t count, NameOf&& mem
     m.attr(name) = int_enum(name, mapping, nb::arg("module") = m.attr("__name__"));
 }
 
-// The arbiter enumerations have no model counterpart yet; their members are fixed here.
-constexpr std::string_view kArbSamePriPolicy[] = {"AckOne", "AckAll", "NotAck"};
-constexpr std::string_view kArbLockedChannel[] = {"Req", "Ack"};
-
 }  // namespace
 
 void register_enums(nb::module_& m) {
     add_int_enum(m, "LogicOp", kLogicOpCount,
                  [](uint32_t v) { return member_name(static_cast<LogicOp>(v)); });
-    add_int_enum(m, "ArbSamePriPolicy", std::size(kArbSamePriPolicy),
-                 [](uint32_t v) { return kArbSamePriPolicy[v]; });
-    add_int_enum(m, "ArbLockedChannel", std::size(kArbLockedChannel),
-                 [](uint32_t v) { return kArbLockedChannel[v]; });
+    add_int_enum(m, "ArbSamePriPolicy", kArbSamePriPolicyCount,
+                 [](uint32_t v) { return member_name(static_cast<ArbSamePriPolicy>(v)); });
+    add_int_enum(m, "ArbLockedChannel", kArbLockedChannelCount,
+                 [](uint32_t v) { return member_name(static_cast<ArbLockedChannel>(v)); });
     // Python members of HwComponentType use the text forms (REG, SR_ST, ...).
     add_int_enum(m, "HwComponentType", kHwComponentTypeCount,
                  [](uint32_t v) { return text_form(static_cast<HwComponentType>(v)); });

@@ -13,10 +13,11 @@ void register_backend_class(nanobind::module_& m);       // backend.cpp
 void register_enums(nanobind::module_& m);               // enums.cpp
 void register_priority_constants(nanobind::module_& m);  // enums.cpp
 
-void bind_module_signal_methods(ArenaClass& cls);  // signals.cpp
-void bind_expression_methods(ArenaClass& cls);     // expressions.cpp
-void bind_assign_methods(ArenaClass& cls);         // assign.cpp
-void bind_flow_methods(ArenaClass& cls);           // flow.cpp
-void bind_naming_methods(ArenaClass& cls);         // backend.cpp
+void bind_module_signal_methods(ArenaClass& cls);     // signals.cpp
+void bind_expression_methods(ArenaClass& cls);        // expressions.cpp
+void bind_assign_methods(ArenaClass& cls);            // assign.cpp
+void bind_flow_methods(ArenaClass& cls);              // flow.cpp
+void bind_complex_hardware_methods(ArenaClass& cls);  // complex_hardware.cpp
+void bind_naming_methods(ArenaClass& cls);            // backend.cpp
 
 }  // namespace velmora::py

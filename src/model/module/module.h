@@ -40,6 +40,8 @@ struct Module {
     static void build_flow_as_top_module(Module& module, ModelArena& arena);
     static void build_flow_base(Module& module, ModelArena& arena, const NcpIdent& start,
                                 const HcpIdent& clk, const HcpIdent& mrst);
+    /// Builds the complex components of the module, then of its sub-modules, depth first.
+    static void build_complex_components(Module& module, ModelArena& arena);
     static void register_pending_hcps(Module& module, ModelArena& arena);
 };
 

@@ -1,5 +1,6 @@
 // The flow build of the module tree: design clock, master reset and start pulse in the top
-// module, then every module depth first, each before its sub-modules.
+// module, then every module depth first, each before its sub-modules; then, in a second walk of
+// the same order, every module's complex components.
 #include "model/model_store.h"
 #include "model/typed_access.h"
 
@@ -19,6 +20,7 @@ void Module::build_flow_as_top_module(Module& module, ModelArena& arena) {
     module.start_node = start;
     arena.pop_module();
     build_flow_base(module, arena, start, clk, mrst);
+    build_complex_components(module, arena);
 }
 
 void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& start,
@@ -56,7 +58,9 @@ void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& 
         arena.dry_assign_asm_node(node);
     }
 
-    // Complex components (arbiters, counters, arrays) are built here once they exist.
+    // Complex components are built in a pass of their own once every module's flow blocks are
+    // (build_complex_components): a block anywhere in the tree may still set an arbiter's master
+    // acknowledge, which the grant logic reads.
 
     arena.pop_module();
     register_pending_hcps(module, arena);
@@ -78,6 +82,18 @@ void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& 
 
     for (const ModuleIdent& sub : module.sub_modules) {
         arena.with_module(sub, [&](Module& m) { build_flow_base(m, arena, start, clk, mrst); });
+    }
+}
+
+void Module::build_complex_components(Module& module, ModelArena& arena) {
+    arena.push_module(module.ident, ModuleInitStage::FlowBlockBuild);
+    for (const CcpIdent& ccp : module.ccps) {
+        arena.with_ccp(ccp, [&](CcpBase& c) { c.build(arena); });
+    }
+    arena.pop_module();
+    register_pending_hcps(module, arena);
+    for (const ModuleIdent& sub : module.sub_modules) {
+        arena.with_module(sub, [&](Module& m) { build_complex_components(m, arena); });
     }
 }
 
