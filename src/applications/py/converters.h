@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/common/ident.h"
+#include "model/hw_component/hcp_term.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
 #include "model/validate.h"
@@ -99,6 +100,8 @@ public:
     OptSlice slice(size_t i) const;
     std::vector<uint64_t> u64_list(size_t i) const;
     PyOperand operand(size_t i) const;
+    /// A sequence of (HcpIdent, Slice or None) pairs.
+    std::vector<HcpTerm> term_list(size_t i) const;
 
     template <class Id>
     Id ident(size_t i) const {
@@ -143,6 +146,9 @@ public:
     /// Slice argument `i`, when given, lies within `signal`.
     void check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
                      const OptSlice& slice) const;
+    /// Every term of list argument `i` names a component of `arena`, and its slice, when given,
+    /// lies within it.
+    void check_terms(const ModelArena& arena, size_t i, const std::vector<HcpTerm>& terms) const;
     /// A flow block condition (argument `cond_arg`): a component of `arena`, then the condition
     /// check below, which also bounds a usable slice by the condition's width.
     void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,

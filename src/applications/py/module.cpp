@@ -21,5 +21,6 @@ NB_MODULE(_velmora, m) {
     bind_expression_methods(arena);
     bind_assign_methods(arena);
     bind_flow_methods(arena);
+    bind_generator_methods(arena);
     bind_naming_methods(arena);
 }
