@@ -14,8 +14,8 @@ MAX_WIDTH = 65536
 COND_NOT_ONE_BIT = "cond must be 1-bit, got {} (slice the cond variable down to one bit)"
 NO_WIDTH_FROM_INTS = ("cannot infer a width from int operands alone — pass width=<bits> (an int "
                       "literal is sized by whatever it is used with)")
-ROTATE_TOO_WIDE = ("{} width {} exceeds the signal's {} bits — a rotate is only a rotate over bits "
-                   "that are there")
+ROTATE_TOO_WIDE = ("{} width {} exceeds the signal's {} bits — a rotate is only a rotate over "
+                   "bits that are there")
 SUM_OF_NOTHING = "sum_cnt of no signals has no width — pass at least one"
 
 
@@ -184,6 +184,29 @@ def test_generators_are_refused_after_build_flow(arena, top):
             call()
         assert str(e.value) == (f"{method}: build_flow has already built the design's control; "
                                 "nothing can be added to the model after it")
+
+
+def test_gen_mux_leaves_the_flow_block_stack_unchanged(tmp_path):
+    d = Design()
+    ar = d.arena
+    with d.components(d.top):
+        sel = ar.mk_wire("sel", 1)
+        r = ar.mk_reg("r", 4)
+        ar.mark_as_io(r, False, "r")
+    with d.flow(d.top):
+        outer = ar.mk_flow_block_seq("outer")
+        ar.initialize_flow_block(outer)
+        ar.gen_basic_assign(r, 1)
+        ar.gen_mux("m", sel, None, r, 0)
+        # The next assignment is still the sequence's next step, and the sequence still closes
+        # as the innermost open block.
+        ar.gen_basic_assign(r, 2)
+        ar.check_flow_block_prefinalize(outer)
+        ar.finalize_flow_block(outer)
+        ar.gen_mux("after", sel, None, r, 0)
+    text = d.emit(tmp_path).top_file.read_text()
+    assert text.count("reg   SR_ST_seq_state_") == 2
+    assert "zif" not in text and "zelse" not in text
 
 
 # ---- rotations -------------------------------------------------------------------------------

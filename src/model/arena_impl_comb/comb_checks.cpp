@@ -33,8 +33,9 @@ int64_t sum_cnt_width(uint64_t n, int32_t m) {
     auto bits = [](uint64_t v) { return static_cast<int64_t>(std::bit_width(v)); };
     int64_t b = bits(n);
     if (m > 100) return int64_t{m} + (n <= 1 ? 0 : bits(n - 1));
-    // n * (2^m - 1) = n * 2^m - n. For a power of two n that is below 2^(b+m-1); otherwise, with
-    // m >= b, it is at least 2^(b+m-1). Only m < b (so m < 64) needs the product itself.
+    // n * (2^m - 1) = n * 2^m - n, with b the bit length of n, lies in [2^(b+m-2), 2^(b+m-1))
+    // for a power of two n, and in [2^(b+m-1), 2^(b+m)) for any other n once m >= b. Only
+    // m < b (so m < 64 and the product < 2^128) needs the product itself.
     if (std::has_single_bit(n)) return b + m - 1;
     if (m >= b) return b + m;
     unsigned __int128 product = static_cast<unsigned __int128>(n) * ((uint64_t{1} << m) - 1);
