@@ -13,6 +13,7 @@
 #include "model/common/ident.h"
 #include "model/complex_hardware/arb_policy.h"
 #include "model/construction_state.h"
+#include "model/hw_component/hcp_term.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
 
@@ -35,6 +36,17 @@ struct SanitizedSrc {
     int kind = 0;  // 0 unchanged, 1 zero-extended, 2 truncated
     int32_t src_width = 0;
     int32_t des_width = 0;
+};
+
+/// How the two sources of a multiplexer were fitted to its wire.
+struct MuxFits {
+    SanitizedSrc if_true;
+    SanitizedSrc if_false;
+};
+
+struct MuxResult {
+    HcpIdent wire;
+    MuxFits fits;
 };
 
 class ModelArena {
@@ -202,6 +214,34 @@ public:
     /// The whole user assignment: fit, do_asm on the destination, attach the node to the scope.
     SanitizedSrc gen_basic_assign(const HcpIdent& des, const HcpIdent& src, OptSlice src_slice,
                                   OptSlice des_slice);
+
+    // ---- Combinational generators: always-on logic, apart from the flow block stack -------------
+    /// Drives `wire` with one clock-free conditional event, pooled at once: `if_true` while the
+    /// one-bit `cond` is high, `if_false` otherwise. Each source is fitted to the wire's width as
+    /// an assignment source is; the fits are returned (true branch first).
+    MuxFits mux_into_wire(const HcpIdent& wire, const HcpIdent& cond, const HcpTerm& if_true,
+                          const HcpTerm& if_false, int32_t priority);
+    /// A new wire `name` of `width` bits selecting between the branches by `cond` (sliced down to
+    /// one bit by `cond_slice`), at the current priority. Refuses a bad condition or width with
+    /// UserError before creating anything.
+    MuxResult gen_mux(std::string_view name, const HcpIdent& cond, OptSlice cond_slice,
+                      const HcpTerm& if_true, const HcpTerm& if_false, int32_t width);
+    /// Rotates the signal's range left by `amount` (right for a negative amount), over its low
+    /// `width` bits when a width is given. Nothing is made, and nullopt returned, when the amount
+    /// is a multiple of the rotated width. `op_name` names the operation in refusals.
+    std::optional<HcpIdent> gen_rotate(std::string_view op_name, std::string_view name,
+                                       const HcpIdent& sig, OptSlice sig_slice, int64_t amount,
+                                       std::optional<int32_t> width);
+    /// Reduces the terms pairwise, in order, by `op` into a tree of "{name}_t" expressions of
+    /// depth ceil(log2 n). One term is returned as it is.
+    HcpTerm fold_balanced(std::string_view name, std::vector<HcpTerm> terms, LogicOp op);
+    /// 1 when any term is non-zero: a 1-bit zero constant for no term, nullopt for one term (the
+    /// term is its own answer).
+    std::optional<HcpIdent> gen_any_of(std::string_view name, const std::vector<HcpTerm>& terms);
+    /// The sum of the terms' values, zero-extended to `width` bits (by default wide enough for the
+    /// largest possible sum). Refuses no terms or a bad width with UserError.
+    HcpIdent gen_sum_cnt(std::string_view name, const std::vector<HcpTerm>& bits,
+                         std::optional<int32_t> width);
 
     // ---- Nodes ---------------------------------------------------------------------------------
     NcpIdent make_asm_node(bool is_user_com, std::string_view name, AssignMeta meta);

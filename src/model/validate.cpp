@@ -71,6 +71,20 @@ Problem check_slice(const ModelArena& arena, const HcpIdent& signal, const Slice
                " bits): a slice needs 0 <= start < stop <= ", width);
 }
 
+Problem check_one_bit_cond(const ModelArena& arena, const HcpIdent& cond,
+                           const OptSlice& cond_slice) {
+    int32_t w = arena.hcp_width(cond);
+    if (cond_slice && cond_slice->is_valid()) {
+        if (w < cond_slice->stop) {
+            return cat("cond slice ", cond_slice->debug_text(),
+                       " does not fit cond variable of width ", w);
+        }
+        w = cond_slice->size();
+    }
+    if (w == 1) return std::nullopt;
+    return cat("cond must be 1-bit, got ", w, " (slice the cond variable down to one bit)");
+}
+
 Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const HcpIdent& value) {
     int32_t want = arena.hcp_width(target);
     int32_t got = arena.hcp_width(value);

@@ -49,6 +49,13 @@ Problem check_slice(const ModelArena& arena, const HcpIdent& signal, const Slice
 /// A reset or default value has the width of the component it is for.
 Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const HcpIdent& value);
 
+// ---- Conditions ---------------------------------------------------------------------------------
+
+/// A condition is one bit: a usable slice (0 <= start < stop) lies within the condition variable
+/// and is one bit wide; without a usable slice the variable itself is one bit wide.
+Problem check_one_bit_cond(const ModelArena& arena, const HcpIdent& cond,
+                           const OptSlice& cond_slice);
+
 // ---- Memories
 // ------------------------------------------------------------------------------------
 

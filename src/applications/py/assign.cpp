@@ -5,6 +5,7 @@
 #include "applications/py/converters.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
+#include "applications/py/resize_warning.h"
 #include "model/controller/asm_priority.h"
 #include "util/str_cat.h"
 
@@ -12,22 +13,6 @@ namespace nb = nanobind;
 
 namespace velmora::py {
 namespace {
-
-/// Tells the user through `warnings.warn` that the source was resized to fit.
-void warn_resized(const SanitizedSrc& fitted, const HcpIdent& des) {
-    std::string message;
-    if (fitted.kind == 1) {
-        message =
-            cat("assignment source (", fitted.src_width, " bits) is narrower than destination '",
-                des.rel_name(), "' (", fitted.des_width, " bits); zero-extended (unsigned) to fit");
-    } else if (fitted.kind == 2) {
-        message = cat("assignment source (", fitted.src_width, " bits) is wider than destination '",
-                      des.rel_name(), "' (", fitted.des_width, " bits); MSBs dropped to fit");
-    } else {
-        return;
-    }
-    nb::module_::import_("warnings").attr("warn")(message);
-}
 
 void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
                       const PyOperand& src, OptSlice src_slice, OptSlice des_slice) {

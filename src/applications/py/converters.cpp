@@ -181,6 +181,14 @@ void CallArgs::check_slice(const ModelArena& arena, size_t i, const HcpIdent& si
     if (slice) refuse_if(i, velmora::check_slice(arena, signal, *slice));
 }
 
+void CallArgs::check_terms(const ModelArena& arena, size_t i,
+                           const std::vector<HcpTerm>& terms) const {
+    for (const HcpTerm& t : terms) {
+        check_ident(arena, i, t.sig);
+        check_slice(arena, i, t.sig, t.slice);
+    }
+}
+
 void CallArgs::check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
                           const OptSlice& cond_slice) const {
     check_ident(arena, cond_arg, cond);
@@ -190,7 +198,7 @@ void CallArgs::check_cond(const ModelArena& arena, size_t cond_arg, const HcpIde
 void CallArgs::check_cond_as(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
                              const OptSlice& cond_slice, std::string_view role) const {
     check_ident(arena, cond_arg, cond);
-    if (Problem p = cond_problem(arena, cond, cond_slice)) {
+    if (Problem p = check_one_bit_cond(arena, cond, cond_slice)) {
         raise_value_error(cat("argument '", names_[cond_arg], "' (", role, "): ", *p));
     }
 }
@@ -266,6 +274,36 @@ PyOperand CallArgs::operand(size_t i) const {
                 "; alternative Int: ", expected("int", h)));
 }
 
+std::vector<HcpTerm> CallArgs::term_list(size_t i) const {
+    nb::handle h = values_[i];
+    if (!PySequence_Check(h.ptr()) || PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr()) ||
+        PyByteArray_Check(h.ptr())) {
+        fail(i, expected("a sequence of (HcpIdent, Slice or None) pairs", h));
+    }
+    nb::object seq = nb::steal(PySequence_Fast(h.ptr(), "expected a sequence"));
+    if (!seq.is_valid()) throw nb::python_error();
+    Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
+    std::vector<HcpTerm> out;
+    out.reserve(static_cast<size_t>(n));
+    for (Py_ssize_t k = 0; k < n; ++k) {
+        nb::handle item = PySequence_Fast_GET_ITEM(seq.ptr(), k);
+        bool is_pair = (PyTuple_Check(item.ptr()) || PyList_Check(item.ptr())) &&
+                       PySequence_Size(item.ptr()) == 2;
+        nb::object sig = is_pair ? nb::steal(PySequence_GetItem(item.ptr(), 0)) : nb::object();
+        nb::object slice = is_pair ? nb::steal(PySequence_GetItem(item.ptr(), 1)) : nb::object();
+        if (!is_pair || !nb::isinstance<HcpIdent>(sig) ||
+            (!slice.is_none() && !nb::isinstance<Slice>(slice))) {
+            std::string got = is_pair ? cat("(", py_type_name(sig), ", ", py_type_name(slice), ")")
+                                      : py_type_name(item);
+            fail(i, cat("item ", k, ": expected an (HcpIdent, Slice or None) pair, got ", got));
+        }
+        OptSlice range;
+        if (!slice.is_none()) range = nb::cast<Slice>(slice);
+        out.push_back(HcpTerm{nb::cast<HcpIdent>(sig), range});
+    }
+    return out;
+}
+
 uint32_t CallArgs::enum_index(size_t i, const char* enum_name, uint32_t count) const {
     nb::object v = exact_int(values_[i]);
     if (!v.is_valid()) fail(i, expected(cat(enum_name, " or int").c_str(), values_[i]));
@@ -292,22 +330,8 @@ int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSli
     return slice ? slice->size() : arena.hcp_width(signal);
 }
 
-Problem cond_problem(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice) {
-    int32_t w = arena.hcp_width(cond);
-    if (cond_slice && cond_slice->is_valid()) {
-        if (w < cond_slice->stop) {
-            return cat("cond slice ", cond_slice->debug_text(),
-                       " does not fit cond variable of width ", w);
-        }
-        w = cond_slice->size();
-    }
-    if (w != 1)
-        return cat("cond must be 1-bit, got ", w, " (slice the cond variable down to one bit)");
-    return std::nullopt;
-}
-
 void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice) {
-    if (Problem p = cond_problem(arena, cond, cond_slice)) raise_value_error(*p);
+    if (Problem p = check_one_bit_cond(arena, cond, cond_slice)) raise_value_error(*p);
 }
 
 }  // namespace velmora::py

@@ -14,6 +14,7 @@
 
 #include "model/common/ident.h"
 #include "model/complex_hardware/arb_policy.h"
+#include "model/hw_component/hcp_term.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
 #include "model/validate.h"
@@ -111,6 +112,8 @@ public:
     OptSlice slice(size_t i) const;
     std::vector<uint64_t> u64_list(size_t i) const;
     PyOperand operand(size_t i) const;
+    /// A sequence of (HcpIdent, Slice or None) pairs.
+    std::vector<HcpTerm> term_list(size_t i) const;
 
     template <class Id>
     Id ident(size_t i) const {
@@ -157,6 +160,9 @@ public:
     /// Slice argument `i`, when given, lies within `signal`.
     void check_slice(const ModelArena& arena, size_t i, const HcpIdent& signal,
                      const OptSlice& slice) const;
+    /// Every term of list argument `i` names a component of `arena`, and its slice, when given,
+    /// lies within it.
+    void check_terms(const ModelArena& arena, size_t i, const std::vector<HcpTerm>& terms) const;
     /// A flow block condition (argument `cond_arg`): a component of `arena`, then the condition
     /// check below, which also bounds a usable slice by the condition's width.
     void check_cond(const ModelArena& arena, size_t cond_arg, const HcpIdent& cond,
@@ -196,7 +202,5 @@ int32_t used_width(const ModelArena& arena, const HcpIdent& signal, const OptSli
 /// The check of a flow block condition: a valid slice must fit the condition variable, and the
 /// condition (or its slice) must be one bit wide. Raises ValueError otherwise.
 void check_cond(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice);
-/// What check_cond raises, or nullopt.
-Problem cond_problem(const ModelArena& arena, const HcpIdent& cond, const OptSlice& cond_slice);
 
 }  // namespace velmora::py

@@ -22,5 +22,6 @@ NB_MODULE(_velmora, m) {
     bind_assign_methods(arena);
     bind_flow_methods(arena);
     bind_complex_hardware_methods(arena);
+    bind_generator_methods(arena);
     bind_naming_methods(arena);
 }

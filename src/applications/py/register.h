@@ -17,6 +17,7 @@ void bind_module_signal_methods(ArenaClass& cls);     // signals.cpp
 void bind_expression_methods(ArenaClass& cls);        // expressions.cpp
 void bind_assign_methods(ArenaClass& cls);            // assign.cpp
 void bind_flow_methods(ArenaClass& cls);              // flow.cpp
+void bind_generator_methods(ArenaClass& cls);         // generators.cpp
 void bind_complex_hardware_methods(ArenaClass& cls);  // complex_hardware.cpp
 void bind_naming_methods(ArenaClass& cls);            // backend.cpp
 

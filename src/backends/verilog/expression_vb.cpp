@@ -6,6 +6,17 @@
 #include "util/str_cat.h"
 
 namespace velmora {
+namespace {
+
+/// The truth value of a logical operator's operand: a wider operand is reduced to one bit first
+/// (a nonzero value is true), which is what the operator means and keeps the operand 1-bit wide.
+std::string truth_operand(std::string text, const std::optional<Slice>& slice,
+                          const HcpIdent& operand, const ModelArena& arena) {
+    int32_t width = slice ? slice->size() : arena.hcp_width(operand);
+    return width > 1 ? cat("(|", text, ")") : text;
+}
+
+}  // namespace
 
 void ExpressionVb::gen_procedure_blk_vb(int, const ModelArena& arena, FileWriter& writer) const {
     if (!expr_.operator_form) return;
@@ -24,8 +35,17 @@ std::string ExpressionVb::gen_rhs_vb(const ModelArena& arena) const {
     };
     switch (expr_.op) {
         case LogicOp::BitwiseInvr:
-        case LogicOp::LogicalNot:
             return cat(logic_op_to_verilog(expr_.op), a);
+        case LogicOp::LogicalNot:
+            return cat(logic_op_to_verilog(expr_.op),
+                       truth_operand(a, expr_.a_slice, expr_.a, arena));
+        case LogicOp::LogicalAnd:
+        case LogicOp::LogicalOr: {
+            std::string b = operand_b();
+            return cat(truth_operand(a, expr_.a_slice, expr_.a, arena), " ",
+                       logic_op_to_verilog(expr_.op), " ",
+                       truth_operand(b, expr_.b_slice, *expr_.b, arena));
+        }
         case LogicOp::RelationSlt:
         case LogicOp::RelationSgt:
             return cat("$signed(", a, ") ", logic_op_to_verilog(expr_.op), " $signed(", operand_b(),

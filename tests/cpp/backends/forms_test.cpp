@@ -243,6 +243,24 @@ TEST_F(FormsTest, ExpressionRightHandSides) {
     EXPECT_EQ(declaration_of(ext), "wire [11:0]  " + N(ext) + ";");
 }
 
+TEST_F(FormsTest, LogicalOperatorsReduceWideOperandsToTheirTruthValue) {
+    HcpIdent a = arena.make_wire(true, "a", 8);
+    HcpIdent bit = arena.make_wire(true, "bit", 1);
+    auto rhs = [&](const HcpIdent& e) { return procedure_of(e); };
+    HcpIdent lor =
+        arena.make_expression(true, "lor", LogicOp::LogicalOr, a, bit, Slice{2, 5}, std::nullopt);
+    EXPECT_EQ(rhs(lor), "assign " + N(lor) + " = (|" + N(a) + "[4:2]) || " + N(bit) + ";\n");
+    HcpIdent land = arena.make_expression(true, "land", LogicOp::LogicalAnd, bit, a, std::nullopt,
+                                          std::nullopt);
+    EXPECT_EQ(rhs(land), "assign " + N(land) + " = " + N(bit) + " && (|" + N(a) + ");\n");
+    HcpIdent one =
+        arena.make_expression(true, "one", LogicOp::LogicalOr, a, a, Slice{3, 4}, Slice{0, 1});
+    EXPECT_EQ(rhs(one), "assign " + N(one) + " = " + N(a) + "[3:3] || " + N(a) + "[0:0];\n");
+    HcpIdent lnot =
+        arena.make_expression_single(true, "lnot", LogicOp::LogicalNot, a, std::nullopt);
+    EXPECT_EQ(rhs(lnot), "assign " + N(lnot) + " = !(|" + N(a) + ");\n");
+}
+
 TEST_F(FormsTest, EmptyExpressionWritesNothingUntilFilled) {
     HcpIdent a = arena.make_wire(true, "a", 4);
     HcpIdent e = arena.make_expression_empty("join", 4);
