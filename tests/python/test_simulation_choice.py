@@ -220,6 +220,27 @@ def test_zif_chain_in_a_seq_step_takes_the_first_true_branch_in_that_cycle(tmp_p
     check_lint(emitted)
 
 
+@pytest.mark.parametrize("c", [1, 0])
+def test_zif_chain_in_a_par_happens_in_the_par_single_state(tmp_path, c):
+    d = Design()
+    with d.components(d.top):
+        ci = d.input("c")
+        r, q = d.reg("r", 4), d.reg("q", 4)
+    with d.flow(d.top), d.seq("s"):
+        with d.par("both"):
+            with d.flow_block("zif", ci):
+                d.assign(r, 2)
+            with d.flow_block("zelse"):
+                d.assign(r, 4)
+            d.assign(q, 1)
+        d.assign(r, 9)
+    emitted, sim = d.run(tmp_path, {"r": 4, "q": 4}, cycles=4, inputs={"c": 1},
+                         stimulus={"c": held(c, 4)})
+    assert sim["r"] == wave({1: 2 if c else 4, 2: 9}, 4)
+    assert sim["q"] == wave({1: 1}, 4)
+    check_lint(emitted)
+
+
 @pytest.mark.parametrize("with_else", [False, True], ids=["no_else", "else"])
 def test_zif_chain_at_module_level_drives_a_wire_every_cycle(tmp_path, with_else):
     d = Design()
@@ -299,7 +320,7 @@ def cond_branch(d: Design, kind: str, cond, reg, length: int):
 
 @pytest.mark.parametrize("kind, cond", [("sif_else", 1), ("sif_else", 0), ("cif", 0),
                                         ("sif", 0), ("pick", 0)])
-def test_step_after_a_par_never_overlaps_a_running_branch(tmp_path, kind, cond):
+def test_cycle_counts_keep_the_step_after_a_par_from_overlapping_a_branch(tmp_path, kind, cond):
     # The choice branch's body takes as long as the seq beside it (the sif's entry state makes it
     # one longer) or longer (when taken); a par_auto must end with whichever really ends last.
     body = 2 if kind == "sif_else" else 3
