@@ -1,6 +1,7 @@
 // The flow procedure: opening and closing blocks on the flow block stack, with lazily closed
 // if-chains, and attaching assignments to the innermost open scope.
 #include "model/model_store.h"
+#include "model/validate.h"
 #include "util/str_cat.h"
 
 namespace velmora {
@@ -14,8 +15,12 @@ void ModelArena::initialize_flow_block(const FlowBlockIdent& block) {
     construction_.flow_block_stack.push_back(FlowStackEntry{block, false});
 }
 
-std::optional<std::string> ModelArena::check_flow_block_prefinalize(
-    const FlowBlockIdent& block) const {
+std::optional<std::string> ModelArena::check_flow_block_prefinalize(const FlowBlockIdent& block) {
+    const std::vector<FlowStackEntry>& stack = construction_.flow_block_stack;
+    if (stack.size() >= 2 && stack.back().lazy_closed && stack[stack.size() - 2].block == block) {
+        if (std::optional<std::string> p = check_lazy_chain_close(*this)) return p;
+        finalize_flow_block(stack.back().block, false);
+    }
     return read_block(block, [](const FlowBlock& b) { return b.check_prefinalize(); });
 }
 
@@ -43,9 +48,9 @@ void ModelArena::finalize_flow_block(const FlowBlockIdent& block, bool recursive
         FlowBlockIdent parent = construction_.flow_block_stack.back().block;
         with_block(parent, [&](FlowBlock& p) {
             if (block.join_policy == FlowBlockJoinPolicy::ConFlow) {
-                p.add_con_flow_block(block);
+                p.add_con_flow_block(*this, block);
             } else {
-                p.add_sub_flow_block(block);
+                p.add_sub_flow_block(*this, block);
             }
         });
         return;

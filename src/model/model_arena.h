@@ -264,8 +264,29 @@ public:
     // ---- Flow blocks ---------------------------------------------------------------------------
     FlowBlockIdent make_flow_block_seq(std::string_view name);
     FlowBlockIdent make_flow_block_par(std::string_view name, bool no_sync);
+    // Conditions are one bit wide (after the slice): the caller checks that first.
+    FlowBlockIdent make_flow_block_cif(std::string_view name, const HcpIdent& cond,
+                                       OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_sif(std::string_view name, const HcpIdent& cond,
+                                       OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_cselif(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_cselse(std::string_view name);
+    FlowBlockIdent make_flow_block_pick(std::string_view name);
+    FlowBlockIdent make_flow_block_pif(std::string_view name, const HcpIdent& cond,
+                                       OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_pidef(std::string_view name);
+    FlowBlockIdent make_flow_block_zif(std::string_view name, const HcpIdent& cond,
+                                       OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_zelif(std::string_view name, const HcpIdent& cond,
+                                         OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_zelse(std::string_view name);
+    FlowBlockIdent make_flow_block_zstate(std::string_view name, const HcpIdent& state);
+    FlowBlockIdent make_flow_block_zcase(std::string_view name, int32_t match_val);
     void initialize_flow_block(const FlowBlockIdent& block);
-    std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block) const;
+    /// The block's structural problem, if any. A closed if chain still waiting right above the
+    /// block for more branches is attached to it first, so that the check sees it.
+    std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block);
     void finalize_flow_block(const FlowBlockIdent& block, bool recursive = false);
     void finalize_flow_procedure();
     FlowBlockType get_last_skeleton_flow_block_type() const;

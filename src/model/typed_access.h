@@ -1,7 +1,8 @@
 #pragma once
-// Take-out access to a component or node of a known concrete kind. The arena's dispatch calls the
-// callback once per kind, so a callback written for one kind is wrapped here and any other kind
-// is refused as an internal error.
+// Access to an object of a known concrete kind. The arena's dispatch calls the callback once per
+// kind of the family, so a callback written for one kind is wrapped here and any other kind is
+// refused as an internal error.
+#include <string_view>
 #include <type_traits>
 
 #include "model/model_store.h"
@@ -9,84 +10,57 @@
 
 namespace velmora {
 
-/// Takes the component out as a T, calls f(T&), puts it back.
+/// Calls f with the object when it is a T (const when the arena hands out a const object).
+template <class T, class F>
+struct OnlyKind {
+    F& f;
+    std::string_view family;  // "component", "node", ... for the message
+    std::string_view name;
+
+    template <class Obj>
+    using Result = std::invoke_result_t<F, std::conditional_t<std::is_const_v<Obj>, const T, T>&>;
+
+    template <class Obj>
+    Result<Obj> operator()(Obj& obj) const {
+        if constexpr (std::is_same_v<std::remove_const_t<Obj>, T>) {
+            return f(obj);
+        } else {
+            panic(cat(family, " '", name, "' is not of the expected kind"));
+        }
+    }
+};
+
 template <class T, class F>
 decltype(auto) with_hcp_as(ModelArena& arena, const HcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, T&>;
-    return arena.with_hcp(id, [&](auto& c) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
-            return f(c);
-        } else {
-            panic(cat("component '", id.abs_name(), "' is not of the expected kind"));
-        }
-    });
+    return arena.with_hcp(id, OnlyKind<T, F>{f, "component", id.abs_name()});
 }
-
-/// Reads the component in place as a T.
 template <class T, class F>
 decltype(auto) read_hcp_as(const ModelArena& arena, const HcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, const T&>;
-    return arena.read_hcp(id, [&](const auto& c) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
-            return f(c);
-        } else {
-            panic(cat("component '", id.abs_name(), "' is not of the expected kind"));
-        }
-    });
+    return arena.read_hcp(id, OnlyKind<T, F>{f, "component", id.abs_name()});
 }
-
-/// Takes the node out as a T, calls f(T&), puts it back.
 template <class T, class F>
 decltype(auto) with_node_as(ModelArena& arena, const NcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, T&>;
-    return arena.with_node(id, [&](auto& n) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(n)>, T>) {
-            return f(n);
-        } else {
-            panic(cat("node '", id.ident_base.abs_view(), "' is not of the expected kind"));
-        }
-    });
+    return arena.with_node(id, OnlyKind<T, F>{f, "node", id.ident_base.abs_view()});
 }
-
-/// Reads the node in place as a T.
 template <class T, class F>
 decltype(auto) read_node_as(const ModelArena& arena, const NcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, const T&>;
-    return arena.read_node(id, [&](const auto& n) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(n)>, T>) {
-            return f(n);
-        } else {
-            panic(cat("node '", id.ident_base.abs_view(), "' is not of the expected kind"));
-        }
-    });
+    return arena.read_node(id, OnlyKind<T, F>{f, "node", id.ident_base.abs_view()});
 }
-
-/// Takes the complex component out as a T, calls f(T&), puts it back.
+template <class T, class F>
+decltype(auto) with_block_as(ModelArena& arena, const FlowBlockIdent& id, F&& f) {
+    return arena.with_block(id, OnlyKind<T, F>{f, "flow block", id.ident_base.abs_view()});
+}
+template <class T, class F>
+decltype(auto) read_block_as(const ModelArena& arena, const FlowBlockIdent& id, F&& f) {
+    return arena.read_block(id, OnlyKind<T, F>{f, "flow block", id.ident_base.abs_view()});
+}
 template <class T, class F>
 decltype(auto) with_ccp_as(ModelArena& arena, const CcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, T&>;
-    return arena.with_ccp(id, [&](auto& c) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
-            return f(c);
-        } else {
-            panic(cat("complex component '", id.ident_base.abs_view(),
-                      "' is not of the expected kind"));
-        }
-    });
+    return arena.with_ccp(id, OnlyKind<T, F>{f, "complex component", id.ident_base.abs_view()});
 }
-
-/// Reads the complex component in place as a T.
 template <class T, class F>
 decltype(auto) read_ccp_as(const ModelArena& arena, const CcpIdent& id, F&& f) {
-    using R = std::invoke_result_t<F, const T&>;
-    return arena.read_ccp(id, [&](const auto& c) -> R {
-        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, T>) {
-            return f(c);
-        } else {
-            panic(cat("complex component '", id.ident_base.abs_view(),
-                      "' is not of the expected kind"));
-        }
-    });
+    return arena.read_ccp(id, OnlyKind<T, F>{f, "complex component", id.ident_base.abs_view()});
 }
 
 }  // namespace velmora

@@ -81,6 +81,24 @@ Problem check_top_module(const ModelArena& arena, const ModuleIdent& m);
 
 /// The block is not on the flow block stack already.
 Problem check_block_not_open(const ModelArena& arena, const FlowBlockIdent& block);
+/// Opening `block` now. An elif or else continues the closed cif/sif or zif chain right below it,
+/// of its own kind and not ended by an else yet. Any other block lands in the innermost open
+/// block (or the module), which must take it (a zcase only in a zstate, a pif or pidef only in a
+/// pick, a zero-cycle block only where assignments go, one body per branch, ...); a closed chain
+/// waiting on top is attached first, and must be complete.
+Problem check_flow_block_open(const ModelArena& arena, const FlowBlockIdent& block);
+/// An assignment made now lands in a block that takes assignments directly (not a cif, a pick,
+/// a branch or a zstate); a closed chain waiting on top is attached first.
+Problem check_assignment_scope(const ModelArena& arena);
+/// Closing `block` now: a closed chain it attaches on the way must be complete.
+Problem check_flow_block_close(const ModelArena& arena, const FlowBlockIdent& block);
+/// Ending the flow procedure now: a trailing closed chain must be complete.
+Problem check_flow_procedure_end(const ModelArena& arena);
+/// The closed chain waiting on top of the flow block stack, if any, can be attached (a zif chain
+/// holds an assignment somewhere).
+Problem check_lazy_chain_close(const ModelArena& arena);
+/// A zcase match value below 0 matches no selector.
+Problem check_zcase_match_val(int32_t match_val);
 /// Nothing is added to the model once build_flow has built its control.
 Problem check_open_for_additions(const ModelArena& arena, std::string_view operation);
 

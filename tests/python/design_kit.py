@@ -58,6 +58,26 @@ class Design:
         factory = self.arena.mk_flow_block_par_no_sync if no_sync else self.arena.mk_flow_block_par_auto
         return self.block(factory(name))
 
+    def flow_block(self, kind: str, *args, name: str | None = None):
+        """mk_flow_block_{kind}(name, *args), opened and closed around the body; the block is
+        named after its kind unless a name is given."""
+        factory = getattr(self.arena, f"mk_flow_block_{kind}")
+        return self.block(factory(name or kind, *args))
+
+    def reg(self, name: str, width: int, reset: int | None = 0, port: bool = True):
+        """A register with a reset value, shown as an output port of its own name."""
+        r = self.arena.mk_reg(name, width)
+        if reset is not None:
+            self.arena.set_reg_reset(r, self.const(name + "_rst", width, reset))
+        if port:
+            self.arena.mark_as_io(r, False, name)
+        return r
+
+    def input(self, name: str, width: int = 1):
+        w = self.arena.mk_wire(name, width)
+        self.arena.mark_as_io(w, True, name)
+        return w
+
     def assign(self, des, src, **kw):
         self.arena.gen_basic_assign(des, src, **kw)
 

@@ -3,6 +3,7 @@
 #include <nanobind/stl/string.h>
 
 #include "applications/py/converters.h"
+#include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
 #include "applications/py/resize_warning.h"
@@ -18,6 +19,7 @@ void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
                       const PyOperand& src, OptSlice src_slice, OptSlice des_slice) {
     check_open_for_additions(m, "gen_basic_assign");
     args.check_ident(m, 0, des);
+    if (Problem p = check_assignment_scope(m)) raise_value_error(*p);
     args.check_operand(m, 1, src);
     args.check_slice(m, 3, des, des_slice);
     // An int source is made to the destination's size; a slice given with it is not used.

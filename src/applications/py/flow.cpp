@@ -5,6 +5,8 @@
 #include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
+#include "model/model_arena.h"
+#include "model/validate.h"
 
 namespace nb = nanobind;
 
@@ -39,6 +41,71 @@ void bind_named_factory(ArenaClass& cls, const char* method, NamedFactory make) 
     });
 }
 
+using CondFactory = FlowBlockIdent (ModelArena::*)(std::string_view, const HcpIdent&, OptSlice);
+
+/// A block factory taking `name`, `cond_i` and `cond_slice=None`; the condition must be one bit.
+void bind_cond_factory(ArenaClass& cls, const char* method, CondFactory make) {
+    cls.def(method, [method, make](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a(method, {"name", "cond_i", "cond_slice"}, 2, args, kwargs);
+        std::string name = a.name(0);
+        HcpIdent cond = a.ident<HcpIdent>(1);
+        OptSlice cond_slice = a.slice(2);
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, method);
+            a.check_cond(m, 1, cond, cond_slice);
+            return (m.*make)(name, cond, cond_slice);
+        });
+    });
+}
+
+void bind_choice_factories(ArenaClass& cls) {
+    bind_cond_factory(cls, "mk_flow_block_cif", &ModelArena::make_flow_block_cif);
+    bind_cond_factory(cls, "mk_flow_block_sif", &ModelArena::make_flow_block_sif);
+    bind_cond_factory(cls, "mk_flow_block_cselif", &ModelArena::make_flow_block_cselif);
+    bind_named_factory(cls, "mk_flow_block_cselse", [](ModelArena& m, const std::string& name) {
+        return m.make_flow_block_cselse(name);
+    });
+    // A pick starts every pif whose condition holds, all in the same cycle, and the pidef when
+    // none holds. Its exit is not synchronised: each branch drives it when it finishes, so with
+    // several matching pifs of different lengths the exit is high once per finishing branch (and
+    // what follows the pick starts again each time). Building it warns so on standard error.
+    bind_named_factory(cls, "mk_flow_block_pick", [](ModelArena& m, const std::string& name) {
+        return m.make_flow_block_pick(name);
+    });
+    bind_cond_factory(cls, "mk_flow_block_pif", &ModelArena::make_flow_block_pif);
+    bind_named_factory(cls, "mk_flow_block_pidef", [](ModelArena& m, const std::string& name) {
+        return m.make_flow_block_pidef(name);
+    });
+}
+
+void bind_zero_cycle_factories(ArenaClass& cls) {
+    bind_cond_factory(cls, "mk_flow_block_zif", &ModelArena::make_flow_block_zif);
+    bind_cond_factory(cls, "mk_flow_block_zelif", &ModelArena::make_flow_block_zelif);
+    bind_named_factory(cls, "mk_flow_block_zelse", [](ModelArena& m, const std::string& name) {
+        return m.make_flow_block_zelse(name);
+    });
+    cls.def("mk_flow_block_zstate", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_flow_block_zstate", {"name", "state_i"}, 2, args, kwargs);
+        std::string name = a.name(0);
+        HcpIdent state = a.ident<HcpIdent>(1);
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, "mk_flow_block_zstate");
+            a.check_ident(m, 1, state);
+            return m.make_flow_block_zstate(name, state);
+        });
+    });
+    cls.def("mk_flow_block_zcase", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_flow_block_zcase", {"name", "match_val"}, 2, args, kwargs);
+        std::string name = a.name(0);
+        int32_t match_val = a.i32(1);
+        a.refuse_if(1, check_zcase_match_val(match_val));
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, "mk_flow_block_zcase");
+            return m.make_flow_block_zcase(name, match_val);
+        });
+    });
+}
+
 void bind_factories(ArenaClass& cls) {
     bind_named_factory(cls, "mk_flow_block_seq", [](ModelArena& m, const std::string& name) {
         return m.make_flow_block_seq(name);
@@ -49,12 +116,20 @@ void bind_factories(ArenaClass& cls) {
     bind_named_factory(
         cls, "mk_flow_block_par_no_sync",
         [](ModelArena& m, const std::string& name) { return m.make_flow_block_par(name, true); });
+    bind_choice_factories(cls);
+    bind_zero_cycle_factories(cls);
+}
+
+/// Raises a structural problem of the flow procedure as ValueError.
+void refuse(const Problem& problem) {
+    if (problem) raise_value_error(*problem);
 }
 
 void bind_lifecycle(ArenaClass& cls) {
     bind_block_op(cls, "initialize_flow_block",
                   [](ModelArena& m, const CallArgs& a, const FlowBlockIdent& b) {
                       a.refuse_if(0, check_block_not_open(m, b));
+                      refuse(check_flow_block_open(m, b));
                       m.initialize_flow_block(b);
                   });
     bind_block_op(cls, "check_flow_block_prefinalize",
@@ -63,12 +138,17 @@ void bind_lifecycle(ArenaClass& cls) {
                           raise_value_error(*failure);
                       }
                   });
-    bind_block_op(
-        cls, "finalize_flow_block",
-        [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
+    bind_block_op(cls, "finalize_flow_block",
+                  [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
+                      refuse(check_flow_block_close(m, b));
+                      m.finalize_flow_block(b);
+                  });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
-        self.exclusive([](ModelArena& m) { m.finalize_flow_procedure(); });
+        self.exclusive([](ModelArena& m) {
+            refuse(check_flow_procedure_end(m));
+            m.finalize_flow_procedure();
+        });
     });
     cls.def("get_last_skeleton_flow_block_type",
             [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {

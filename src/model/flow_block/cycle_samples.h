@@ -1,6 +1,7 @@
 #pragma once
-// Cycle counts gathered from the parts of a block: summed (sequence) or maxed (parallel); one
-// part whose count is not fixed makes the whole count unfixed.
+// Cycle counts gathered from the parts of a block: summed (sequence), maxed (parallel) or shared
+// (branches of a choice, of which one runs); one part whose count is not fixed makes the whole
+// count unfixed.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,14 @@ public:
     }
     int32_t sum() const { return fold(false); }
     int32_t max() const { return fold(true); }
+    /// The value every sample has, or unfixed when they differ.
+    int32_t common() const {
+        check_assert(!samples_.empty(), "!self.samples.is_empty()");
+        for (int32_t s : samples_) {
+            if (s != samples_.front()) return IN_CONSIST_CYCLE_USED;
+        }
+        return samples_.front();
+    }
 
 private:
     int32_t fold(bool take_max) const {

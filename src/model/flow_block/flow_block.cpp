@@ -9,12 +9,21 @@ void FlowBlock::add_element_in_flow_block(const ModelArena&, const NcpIdent& nod
     get_base_mut().push_basic_node(node);
 }
 
-void FlowBlock::add_sub_flow_block(const FlowBlockIdent& block) {
+void FlowBlock::add_sub_flow_block(const ModelArena&, const FlowBlockIdent& block) {
     get_base_mut().push_sub_block(block);
 }
 
-void FlowBlock::add_con_flow_block(const FlowBlockIdent&) {
+void FlowBlock::add_con_flow_block(const ModelArena&, const FlowBlockIdent&) {
     panic("add_con_flow_block: not supported by this block type");
+}
+
+std::optional<std::string> FlowBlock::check_sub_block(const ModelArena&, const FlowBlock&) const {
+    return std::nullopt;
+}
+
+std::optional<std::string> FlowBlock::check_con_block(const ModelArena&,
+                                                      const FlowBlock& con) const {
+    return refuse_child(*this, con, "only a cif, sif or zif chain takes elif and else blocks");
 }
 
 std::optional<HcpIdent> FlowBlock::get_loop_id_expr_i() const {
@@ -25,9 +34,17 @@ NcpIdent FlowBlock::summarize_as_node() const {
     panic("summarize_as_node: not supported by this block type");
 }
 
-const NodeWrap& built_summary(const std::optional<NodeWrap>& result) {
-    if (!result) panic("flow block has not been built");
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result, std::string_view not_built) {
+    if (!result) panic(std::string(not_built));
     return *result;
+}
+
+std::string block_label(const FlowBlock& block) {
+    return cat(block.noun(), " ", block.get_global_name());
+}
+
+std::string refuse_child(const FlowBlock& parent, const FlowBlock& child, std::string_view why) {
+    return cat(block_label(parent), " cannot take ", block_label(child), ": ", why);
 }
 
 std::optional<std::string> check_plain_block(const FlowBlockBase& base, std::string_view kind) {

@@ -60,10 +60,32 @@ public:
     std::string_view get_global_name() const { return get_ident().ident_base.abs_view(); }
     std::string_view get_rel_name() const { return get_ident().ident_base.rel_view(); }
 
+    /// The word a designer knows this kind by ("seq", "cselse", "zcase"), for messages.
+    virtual std::string_view noun() const = 0;
+
     /// An assignment node attached to the block while it is open (only AsmNodes).
     virtual void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node);
-    virtual void add_sub_flow_block(const FlowBlockIdent& block);
-    virtual void add_con_flow_block(const FlowBlockIdent& block);
+    /// A closed child; `arena` reads it in place (this block is out of its slot).
+    virtual void add_sub_flow_block(const ModelArena& arena, const FlowBlockIdent& block);
+    virtual void add_con_flow_block(const ModelArena& arena, const FlowBlockIdent& block);
+
+    // Structural rules, asked before a child is opened in this block, a chain is continued or an
+    // assignment is made in it, so that a mistake is refused before anything changes. Each
+    // answers the problem as text naming the blocks, or nullopt.
+
+    /// May `child` (not yet attached) become a sub block of this block?
+    virtual std::optional<std::string> check_sub_block(const ModelArena& arena,
+                                                       const FlowBlock& child) const;
+    /// May `con` continue this lazily closed chain?
+    virtual std::optional<std::string> check_con_block(const ModelArena& arena,
+                                                       const FlowBlock& con) const;
+    /// May an assignment be made directly in this block?
+    virtual std::optional<std::string> check_basic_node() const { return std::nullopt; }
+    /// Is this lazily closed chain complete enough to be attached to its parent?
+    virtual std::optional<std::string> check_chain_close(const ModelArena&) const {
+        return std::nullopt;
+    }
+
     virtual std::optional<HcpIdent> get_loop_id_expr_i() const;
     virtual const NodeWrap& summarize_as_block() const = 0;
     virtual NcpIdent summarize_as_node() const;
@@ -77,8 +99,15 @@ public:
     virtual void build_hw_master(ModelArena& arena) { build_hw_master_base(arena); }
 };
 
-/// The summary a schematic leaves once built; asking before the build is an internal error.
-const NodeWrap& built_summary(const std::optional<NodeWrap>& result);
+/// The summary a schematic leaves once built; asking before the build is the internal error
+/// `not_built`.
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result,
+                              std::string_view not_built = "flow block has not been built");
+
+/// "{noun} {absolute name}": how messages name a block.
+std::string block_label(const FlowBlock& block);
+/// "{parent} cannot take {child}: {why}".
+std::string refuse_child(const FlowBlock& parent, const FlowBlock& child, std::string_view why);
 
 /// The structural problem of a block that holds steps but no con blocks ("{kind} flow block has
 /// no element", "{kind} flow block does not support con blocks"), if any.

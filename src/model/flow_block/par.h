@@ -21,6 +21,9 @@ struct ParSchematic {
 class FlowBlockPar : public FlowBlockKind<ParSchematic> {
 public:
     static FlowBlockPar make(std::string_view name, bool no_sync);
+    std::string_view noun() const override {
+        return schematic.no_sync ? "par_no_sync" : "par_auto";
+    }
     std::optional<std::string> check_prefinalize() const override {
         return check_plain_block(base, "parallel");
     }

@@ -59,7 +59,7 @@ void FlowBlockSeq::add_element_in_flow_block(const ModelArena& arena, const NcpI
     schematic.elements.push_back(SequenceEle{Basic{node, std::nullopt, std::nullopt}});
 }
 
-void FlowBlockSeq::add_sub_flow_block(const FlowBlockIdent& block) {
+void FlowBlockSeq::add_sub_flow_block(const ModelArena&, const FlowBlockIdent& block) {
     switch (block.join_policy) {
         case FlowBlockJoinPolicy::SubFlow:
             schematic.elements.push_back(SequenceEle{Block{block, std::nullopt}});

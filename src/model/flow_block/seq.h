@@ -33,7 +33,8 @@ class FlowBlockSeq : public FlowBlockKind<SeqSchematic> {
 public:
     static FlowBlockSeq make(std::string_view name);
     void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) override;
-    void add_sub_flow_block(const FlowBlockIdent& block) override;
+    std::string_view noun() const override { return "seq"; }
+    void add_sub_flow_block(const ModelArena& arena, const FlowBlockIdent& block) override;
     std::optional<std::string> check_prefinalize() const override {
         return check_plain_block(base, "seq");
     }

@@ -43,6 +43,14 @@ protected:
         return b;
     }
     void close(const FlowBlockIdent& b) { arena.finalize_flow_block(b); }
+    FlowBlockIdent open(const FlowBlockIdent& b) {
+        arena.initialize_flow_block(b);
+        return b;
+    }
+    HcpIdent bit(const std::string& name) { return arena.make_wire(true, name, 1); }
+    void assign(const HcpIdent& r, uint64_t v) {
+        arena.gen_basic_assign(r, val(arena.hcp_width(r), v), std::nullopt, std::nullopt);
+    }
     /// A seq of `steps` assignments r <= 1, 2, ...
     FlowBlockIdent seq_of(const std::string& name, const HcpIdent& r, int steps) {
         FlowBlockIdent b = open_seq(name);
@@ -65,7 +73,38 @@ protected:
         });
         return out;
     }
+    std::vector<std::optional<HcpIdent>> depend_conds_of(const NcpIdent& n) {
+        std::vector<std::optional<HcpIdent>> out;
+        arena.read_node(n, [&](const NcpNode& node) {
+            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes) out.push_back(cond);
+        });
+        return out;
+    }
     NcpIdent start_node() { return *arena.get_module(top).start_node; }
+    /// Relative names of the top module's internal expressions, in creation order.
+    std::vector<std::string> internal_exprs() {
+        std::vector<std::string> out;
+        for (const HcpIdent& h :
+             arena.get_module(top).hcp_list(HwComponentType::Expression, false)) {
+            out.emplace_back(h.rel_name());
+        }
+        return out;
+    }
+    /// A condition as text: leaves by name, "~x" for an inversion, "(a & b)" / "(a | b)".
+    std::string cond_text(const HcpIdent& c) {
+        if (c.hw_type != HwComponentType::Expression) return std::string(c.rel_name());
+        const auto& e = arena.group<Expression>().get(c.handle());
+        switch (e.op) {
+            case LogicOp::BitwiseInvr:
+                return "~" + cond_text(e.a);
+            case LogicOp::BitwiseAnd:
+                return "(" + cond_text(e.a) + " & " + cond_text(*e.b) + ")";
+            case LogicOp::BitwiseOr:
+                return "(" + cond_text(e.a) + " | " + cond_text(*e.b) + ")";
+            default:
+                return std::string(c.rel_name());
+        }
+    }
 };
 
 }  // namespace velmora::testing

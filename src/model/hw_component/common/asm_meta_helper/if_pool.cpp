@@ -46,15 +46,19 @@ void AssignMetaIfPool::insert(const std::optional<HcpIdent>& cond,
                               const std::vector<AssignMeta>& branch, const ModelArena& arena) {
     for (const AssignMeta& meta : branch) {
         UpdateEventIdent ue = mergeable_event(meta, "AssignMetaIfPool");
-        AssignMetaIfGroup* target = nullptr;
-        for (AssignMetaIfGroup& g : groups_) {
-            if (g.accepts(meta, arena)) {
-                target = &g;
+        std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+        size_t target = groups_.size();
+        for (size_t i : candidates) {
+            if (groups_[i].accepts(meta, arena)) {
+                target = i;
                 break;
             }
         }
-        if (target == nullptr) target = &groups_.emplace_back(meta.des);
-        target->push_branch(cond, ue);
+        if (target == groups_.size()) {
+            candidates.push_back(target);
+            groups_.emplace_back(meta.des);
+        }
+        groups_[target].push_branch(cond, ue);
     }
 }
 

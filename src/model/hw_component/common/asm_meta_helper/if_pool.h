@@ -16,6 +16,7 @@
 // UeCond's else branch. Branches should hold one (already unified) meta per destination and
 // clocking class: two from one branch make two branches of the same condition, the first wins.
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "model/hw_component/common/assign_meta.h"
@@ -60,6 +61,8 @@ public:
 
 private:
     std::vector<AssignMetaIfGroup> groups_;
+    // Groups of each destination (by global id), so that a block of many assignments stays linear.
+    std::unordered_map<uint64_t, std::vector<size_t>> groups_of_des_;
 };
 
 }  // namespace velmora

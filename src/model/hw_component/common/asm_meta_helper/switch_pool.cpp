@@ -36,15 +36,19 @@ void AssignMetaSwitchPool::insert(int32_t match_val, const std::vector<AssignMet
                                   const ModelArena& arena) {
     for (const AssignMeta& meta : case_metas) {
         UpdateEventIdent ue = mergeable_event(meta, "AssignMetaSwitchPool");
-        AssignMetaSwitchGroup* target = nullptr;
-        for (AssignMetaSwitchGroup& g : groups_) {
-            if (g.accepts(meta, arena)) {
-                target = &g;
+        std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+        size_t target = groups_.size();
+        for (size_t i : candidates) {
+            if (groups_[i].accepts(meta, arena)) {
+                target = i;
                 break;
             }
         }
-        if (target == nullptr) target = &groups_.emplace_back(meta.des, selector_);
-        target->push_case(match_val, ue);
+        if (target == groups_.size()) {
+            candidates.push_back(target);
+            groups_.emplace_back(meta.des, selector_);
+        }
+        groups_[target].push_case(match_val, ue);
     }
 }
 

@@ -10,6 +10,7 @@
 // Grouping is that of the other pools (destination identity and is_joinable with the group's
 // first event); a group keeps the match value of each case it received with that case's event,
 // so a destination missing from a case simply has no entry for it.
+#include <unordered_map>
 #include <vector>
 
 #include "model/hw_component/common/assign_meta.h"
@@ -57,6 +58,8 @@ public:
 private:
     HcpIdent selector_;
     std::vector<AssignMetaSwitchGroup> groups_;
+    // Groups of each destination (by global id), so that a block of many assignments stays linear.
+    std::unordered_map<uint64_t, std::vector<size_t>> groups_of_des_;
 };
 
 }  // namespace velmora

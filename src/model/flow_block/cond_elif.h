@@ -1,0 +1,17 @@
+#pragma once
+// cselif / cselse: a branch continuing a cif or sif chain.
+#include "model/flow_block/single_body_block.h"
+
+namespace velmora {
+
+class FlowBlockCondElif : public BranchBlock {
+public:
+    /// `cond` absent makes the else.
+    static FlowBlockCondElif make(std::string_view name, std::optional<HcpIdent> cond);
+    std::string_view noun() const override { return cond ? "cselif" : "cselse"; }
+
+protected:
+    const BodyTexts& texts() const override;
+};
+
+}  // namespace velmora
