@@ -194,6 +194,23 @@ public:
     // ---- Flow blocks ---------------------------------------------------------------------------
     FlowBlockIdent make_flow_block_seq(std::string_view name);
     FlowBlockIdent make_flow_block_par(std::string_view name, bool no_sync);
+    /// Loops take a one-bit condition; a narrower slice of `cond` becomes "{name}_CONDSLICE".
+    FlowBlockIdent make_flow_block_while(std::string_view name, const HcpIdent& cond,
+                                         OptSlice cond_slice, bool is_sync);
+    FlowBlockIdent make_flow_block_cwhile(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice) {
+        return make_flow_block_while(name, cond, cond_slice, false);
+    }
+    FlowBlockIdent make_flow_block_swhile(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice) {
+        return make_flow_block_while(name, cond, cond_slice, true);
+    }
+    FlowBlockIdent make_flow_block_do_while(std::string_view name, const HcpIdent& cond,
+                                            OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_counter_loop(std::string_view name, int32_t last_loop_cnt);
+    FlowBlockIdent make_flow_block_scwait(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_sywait(std::string_view name, int32_t cycle);
     void initialize_flow_block(const FlowBlockIdent& block);
     std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block) const;
     void finalize_flow_block(const FlowBlockIdent& block, bool recursive = false);

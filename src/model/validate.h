@@ -71,6 +71,12 @@ Problem check_top_module(const ModelArena& arena, const ModuleIdent& m);
 
 /// The block is not on the flow block stack already.
 Problem check_block_not_open(const ModelArena& arena, const FlowBlockIdent& block);
+/// Opening `block` first closes a lazily closed chain on top of the stack; its parent takes it.
+Problem check_initialize_attach(const ModelArena& arena, const FlowBlockIdent& block);
+/// Closing `block` attaches it (and a lazily closed chain above it) to the block below.
+Problem check_finalize_attach(const ModelArena& arena, const FlowBlockIdent& block);
+/// An assignment made now is attached to the innermost open block, which must take it.
+Problem check_attach_basic_node(const ModelArena& arena);
 /// Nothing is added to the model once build_flow has built its control.
 Problem check_open_for_additions(const ModelArena& arena, std::string_view operation);
 

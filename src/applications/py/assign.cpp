@@ -3,9 +3,11 @@
 #include <nanobind/stl/string.h>
 
 #include "applications/py/converters.h"
+#include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
 #include "model/controller/asm_priority.h"
+#include "model/validate.h"
 #include "util/str_cat.h"
 
 namespace nb = nanobind;
@@ -32,6 +34,7 @@ void warn_resized(const SanitizedSrc& fitted, const HcpIdent& des) {
 void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
                       const PyOperand& src, OptSlice src_slice, OptSlice des_slice) {
     check_open_for_additions(m, "gen_basic_assign");
+    if (Problem problem = check_attach_basic_node(m)) raise_value_error(*problem);
     args.check_ident(m, 0, des);
     args.check_operand(m, 1, src);
     args.check_slice(m, 3, des, des_slice);

@@ -5,6 +5,8 @@
 #include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
+#include "model/validate.h"
+#include "util/str_cat.h"
 
 namespace nb = nanobind;
 
@@ -39,6 +41,54 @@ void bind_named_factory(ArenaClass& cls, const char* method, NamedFactory make) 
     });
 }
 
+using CondFactory = FlowBlockIdent (ModelArena::*)(std::string_view, const HcpIdent&, OptSlice);
+
+/// A block factory taking `name`, `cond_i` and `cond_slice`, after the condition check.
+void bind_cond_factory(ArenaClass& cls, const char* method, CondFactory make) {
+    cls.def(method, [method, make](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a(method, {"name", "cond_i", "cond_slice"}, 2, args, kwargs);
+        std::string name = a.name(0);
+        HcpIdent cond = a.ident<HcpIdent>(1);
+        OptSlice cond_slice = a.slice(2);
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, method);
+            a.check_cond(m, 1, cond, cond_slice);
+            return (m.*make)(name, cond, cond_slice);
+        });
+    });
+}
+
+/// A block factory taking `name` and a positive count (`what` names it in the refusal).
+template <class Make>
+void bind_count_factory(ArenaClass& cls, const char* method, const char* count_arg,
+                        const char* what, Make make) {
+    cls.def(method, [=](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a(method, {"name", count_arg}, 2, args, kwargs);
+        std::string name = a.name(0);
+        int32_t count = a.i32(1);
+        if (count <= 0) raise_value_error(cat(what, " must be positive, got ", count));
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, method);
+            return make(m, name, count);
+        });
+    });
+}
+
+void bind_loop_factories(ArenaClass& cls) {
+    bind_cond_factory(cls, "mk_flow_block_cwhile", &ModelArena::make_flow_block_cwhile);
+    bind_cond_factory(cls, "mk_flow_block_swhile", &ModelArena::make_flow_block_swhile);
+    bind_cond_factory(cls, "mk_flow_block_do_while", &ModelArena::make_flow_block_do_while);
+    bind_cond_factory(cls, "mk_flow_block_scwait", &ModelArena::make_flow_block_scwait);
+    bind_count_factory(cls, "mk_flow_block_counter_loop", "last_loop_cnt", "counter loop count",
+                       [](ModelArena& m, const std::string& name, int32_t n) {
+                           return m.make_flow_block_counter_loop(name, n);
+                       });
+    bind_count_factory(cls, "mk_flow_block_sywait", "cycle", "sywait cycle",
+                       [](ModelArena& m, const std::string& name, int32_t n) {
+                           return m.make_flow_block_sywait(name, n);
+                       });
+}
+
 void bind_factories(ArenaClass& cls) {
     bind_named_factory(cls, "mk_flow_block_seq", [](ModelArena& m, const std::string& name) {
         return m.make_flow_block_seq(name);
@@ -55,6 +105,9 @@ void bind_lifecycle(ArenaClass& cls) {
     bind_block_op(cls, "initialize_flow_block",
                   [](ModelArena& m, const CallArgs& a, const FlowBlockIdent& b) {
                       a.refuse_if(0, check_block_not_open(m, b));
+                      if (Problem problem = check_initialize_attach(m, b)) {
+                          raise_value_error(*problem);
+                      }
                       m.initialize_flow_block(b);
                   });
     bind_block_op(cls, "check_flow_block_prefinalize",
@@ -63,9 +116,13 @@ void bind_lifecycle(ArenaClass& cls) {
                           raise_value_error(*failure);
                       }
                   });
-    bind_block_op(
-        cls, "finalize_flow_block",
-        [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
+    bind_block_op(cls, "finalize_flow_block",
+                  [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
+                      if (Problem problem = check_finalize_attach(m, b)) {
+                          raise_value_error(*problem);
+                      }
+                      m.finalize_flow_block(b);
+                  });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
         self.exclusive([](ModelArena& m) { m.finalize_flow_procedure(); });
@@ -87,6 +144,7 @@ void bind_lifecycle(ArenaClass& cls) {
 
 void bind_flow_methods(ArenaClass& cls) {
     bind_factories(cls);
+    bind_loop_factories(cls);
     bind_lifecycle(cls);
 }
 

@@ -2,9 +2,17 @@
 // The flow block kinds built so far: X(FlowBlockType member, stored type). Storage groups and
 // every dispatch on FlowBlockType are generated from this list; a new block kind is its own files
 // plus one entry (with its include) here.
+#include "model/flow_block/counter_loop.h"
+#include "model/flow_block/do_while.h"
 #include "model/flow_block/par.h"
 #include "model/flow_block/seq.h"
+#include "model/flow_block/wait.h"
+#include "model/flow_block/while_loop.h"
 
-#define VELMORA_BLOCK_KINDS(X)  \
-    X(Sequential, FlowBlockSeq) \
-    X(Parallel, FlowBlockPar)
+#define VELMORA_BLOCK_KINDS(X)           \
+    X(Sequential, FlowBlockSeq)          \
+    X(Parallel, FlowBlockPar)            \
+    X(WhileLoop, FlowBlockWhile)         \
+    X(DoWhile, FlowBlockDoWhile)         \
+    X(CounterLoop, FlowBlockCounterLoop) \
+    X(Wait, FlowBlockWait)

@@ -25,8 +25,8 @@ NcpIdent FlowBlock::summarize_as_node() const {
     panic("summarize_as_node: not supported by this block type");
 }
 
-const NodeWrap& built_summary(const std::optional<NodeWrap>& result) {
-    if (!result) panic("flow block has not been built");
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result, std::string_view not_built) {
+    if (!result) panic(std::string(not_built));
     return *result;
 }
 

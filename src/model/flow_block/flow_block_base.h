@@ -64,6 +64,12 @@ public:
     virtual void add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node);
     virtual void add_sub_flow_block(const FlowBlockIdent& block);
     virtual void add_con_flow_block(const FlowBlockIdent& block);
+    /// Why the block cannot take a basic node, or a closed block as a sub block, if it cannot;
+    /// asked before anything is attached so that the caller's mistake changes nothing.
+    virtual std::optional<std::string> refuse_basic_node() const { return std::nullopt; }
+    virtual std::optional<std::string> refuse_sub_block(const FlowBlockIdent&) const {
+        return std::nullopt;
+    }
     virtual std::optional<HcpIdent> get_loop_id_expr_i() const;
     virtual const NodeWrap& summarize_as_block() const = 0;
     virtual NcpIdent summarize_as_node() const;
@@ -77,8 +83,18 @@ public:
     virtual void build_hw_master(ModelArena& arena) { build_hw_master_base(arena); }
 };
 
-/// The summary a schematic leaves once built; asking before the build is an internal error.
-const NodeWrap& built_summary(const std::optional<NodeWrap>& result);
+/// The summary a schematic leaves once built; asking before the build is the internal error
+/// `not_built`.
+const NodeWrap& built_summary(const std::optional<NodeWrap>& result,
+                              std::string_view not_built = "flow block has not been built");
+
+/// A node a schematic makes: it takes the block's external triggers (not its start) and is
+/// listed among the block's created nodes.
+NcpIdent adopt_node(ModelArena& arena, FlowBlockBase& base, NcpIdent node);
+
+/// Adds `on` (with `cond`) as a depend of `node`.
+void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on,
+                std::optional<HcpIdent> cond = std::nullopt);
 
 /// The structural problem of a block that holds steps but no con blocks ("{kind} flow block has
 /// no element", "{kind} flow block does not support con blocks"), if any.
@@ -94,7 +110,13 @@ public:
 
     FlowBlockBase& get_base_mut() override { return base; }
     const FlowBlockBase& get_base() const override { return base; }
-    const NodeWrap& summarize_as_block() const override { return built_summary(schematic.result); }
+    const NodeWrap& summarize_as_block() const override {
+        if constexpr (requires { Schematic::kNotBuilt; }) {
+            return built_summary(schematic.result, Schematic::kNotBuilt);
+        } else {
+            return built_summary(schematic.result);
+        }
+    }
     void build_hw_component(ModelArena& arena) override { schematic.build(arena, base); }
 };
 
