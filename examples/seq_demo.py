@@ -8,13 +8,11 @@ simulates it and prints the value of the outputs in each cycle after reset.
     python3 examples/seq_demo.py [output_dir]
 """
 
-import shutil
-import subprocess
 import sys
-import tempfile
 from pathlib import Path
 
 import _velmora as v
+from example_sim import simulate
 
 
 def build(arena):
@@ -93,23 +91,6 @@ endmodule
 """
 
 
-def simulate(out_dir: Path, top_name: str) -> None:
-    if shutil.which("iverilog") is None or shutil.which("vvp") is None:
-        print("Icarus Verilog is not installed: skipping the simulation")
-        return
-    tb = out_dir / "demo_tb.sv"
-    tb.write_text(TESTBENCH.format(top=top_name))
-    with tempfile.TemporaryDirectory() as work:
-        binary = Path(work) / "demo.vvp"
-        sources = sorted(str(p) for p in out_dir.glob("*.v"))
-        subprocess.run(["iverilog", "-g2012", "-o", str(binary), str(tb), *sources], check=True)
-        run = subprocess.run(["vvp", "-n", str(binary)], check=True, capture_output=True, text=True)
-    print("simulation (samples after each rising edge once reset is released):")
-    for line in run.stdout.splitlines():
-        if line.startswith("cycle"):
-            print("   ", line)
-
-
 def main() -> None:
     out_dir = Path(sys.argv[1] if len(sys.argv) > 1 else "out/seq_demo")
     out_dir.mkdir(parents=True, exist_ok=True)
@@ -120,7 +101,7 @@ def main() -> None:
     v.BackendVerilog(arena).emit(str(out_dir), "demo_top")
     for path in sorted(out_dir.glob("*.v")):
         print(f"wrote {path} ({path.stat().st_size} bytes)")
-    simulate(out_dir, top_name)
+    simulate(out_dir, "demo_tb.sv", TESTBENCH.format(top=top_name))
 
 
 if __name__ == "__main__":

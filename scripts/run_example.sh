@@ -3,4 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-python3 examples/seq_demo.py "${1:-out/seq_demo}"
+out="${1:-out}"
+python3 examples/seq_demo.py "$out/seq_demo"
+python3 examples/loop_demo.py "$out/loop_demo"

@@ -283,6 +283,23 @@ public:
     FlowBlockIdent make_flow_block_zelse(std::string_view name);
     FlowBlockIdent make_flow_block_zstate(std::string_view name, const HcpIdent& state);
     FlowBlockIdent make_flow_block_zcase(std::string_view name, int32_t match_val);
+    /// Loops take a one-bit condition; a narrower slice of `cond` becomes "{name}_CONDSLICE".
+    FlowBlockIdent make_flow_block_while(std::string_view name, const HcpIdent& cond,
+                                         OptSlice cond_slice, bool is_sync);
+    FlowBlockIdent make_flow_block_cwhile(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice) {
+        return make_flow_block_while(name, cond, cond_slice, false);
+    }
+    FlowBlockIdent make_flow_block_swhile(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice) {
+        return make_flow_block_while(name, cond, cond_slice, true);
+    }
+    FlowBlockIdent make_flow_block_do_while(std::string_view name, const HcpIdent& cond,
+                                            OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_counter_loop(std::string_view name, int32_t last_loop_cnt);
+    FlowBlockIdent make_flow_block_scwait(std::string_view name, const HcpIdent& cond,
+                                          OptSlice cond_slice);
+    FlowBlockIdent make_flow_block_sywait(std::string_view name, int32_t cycle);
     void initialize_flow_block(const FlowBlockIdent& block);
     /// The block's structural problem, if any. A closed if chain still waiting right above the
     /// block for more branches is attached to it first, so that the check sees it.

@@ -8,6 +8,7 @@
 #include "applications/py/register.h"
 #include "applications/py/resize_warning.h"
 #include "model/controller/asm_priority.h"
+#include "model/validate.h"
 #include "util/str_cat.h"
 
 namespace nb = nanobind;

@@ -7,6 +7,7 @@
 #include "applications/py/register.h"
 #include "model/model_arena.h"
 #include "model/validate.h"
+#include "util/str_cat.h"
 
 namespace nb = nanobind;
 
@@ -106,6 +107,37 @@ void bind_zero_cycle_factories(ArenaClass& cls) {
     });
 }
 
+/// A block factory taking `name` and a positive count (`what` names it in the refusal).
+template <class Make>
+void bind_count_factory(ArenaClass& cls, const char* method, const char* count_arg,
+                        const char* what, Make make) {
+    cls.def(method, [=](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a(method, {"name", count_arg}, 2, args, kwargs);
+        std::string name = a.name(0);
+        int32_t count = a.i32(1);
+        if (count <= 0) raise_value_error(cat(what, " must be positive, got ", count));
+        return self.exclusive([&](ModelArena& m) {
+            check_open_for_additions(m, method);
+            return make(m, name, count);
+        });
+    });
+}
+
+void bind_loop_factories(ArenaClass& cls) {
+    bind_cond_factory(cls, "mk_flow_block_cwhile", &ModelArena::make_flow_block_cwhile);
+    bind_cond_factory(cls, "mk_flow_block_swhile", &ModelArena::make_flow_block_swhile);
+    bind_cond_factory(cls, "mk_flow_block_do_while", &ModelArena::make_flow_block_do_while);
+    bind_cond_factory(cls, "mk_flow_block_scwait", &ModelArena::make_flow_block_scwait);
+    bind_count_factory(cls, "mk_flow_block_counter_loop", "last_loop_cnt", "counter loop count",
+                       [](ModelArena& m, const std::string& name, int32_t n) {
+                           return m.make_flow_block_counter_loop(name, n);
+                       });
+    bind_count_factory(cls, "mk_flow_block_sywait", "cycle", "sywait cycle",
+                       [](ModelArena& m, const std::string& name, int32_t n) {
+                           return m.make_flow_block_sywait(name, n);
+                       });
+}
+
 void bind_factories(ArenaClass& cls) {
     bind_named_factory(cls, "mk_flow_block_seq", [](ModelArena& m, const std::string& name) {
         return m.make_flow_block_seq(name);
@@ -167,6 +199,7 @@ void bind_lifecycle(ArenaClass& cls) {
 
 void bind_flow_methods(ArenaClass& cls) {
     bind_factories(cls);
+    bind_loop_factories(cls);
     bind_lifecycle(cls);
 }
 

@@ -4,10 +4,14 @@
 // plus one entry (with its include) here.
 #include "model/flow_block/cond.h"
 #include "model/flow_block/cond_elif.h"
+#include "model/flow_block/counter_loop.h"
+#include "model/flow_block/do_while.h"
 #include "model/flow_block/par.h"
 #include "model/flow_block/pick.h"
 #include "model/flow_block/pick_if.h"
 #include "model/flow_block/seq.h"
+#include "model/flow_block/wait.h"
+#include "model/flow_block/while_loop.h"
 #include "model/flow_block/zero_cond_elif.h"
 #include "model/flow_block/zero_cond_if.h"
 #include "model/flow_block/zero_switch.h"
@@ -23,4 +27,8 @@
     X(ZeroSwitch, FlowBlockZeroSwitch)         \
     X(ZeroSwitchCase, FlowBlockZeroSwitchCase) \
     X(Pick, FlowBlockPick)                     \
-    X(PickIf, FlowBlockPickIf)
+    X(PickIf, FlowBlockPickIf)                 \
+    X(WhileLoop, FlowBlockWhile)               \
+    X(DoWhile, FlowBlockDoWhile)               \
+    X(CounterLoop, FlowBlockCounterLoop)       \
+    X(Wait, FlowBlockWait)

@@ -4,6 +4,8 @@
 // branch exits, plus E itself under "no condition held" when there is no else.
 #include "model/flow_block/cond.h"
 
+#include <algorithm>
+
 #include "model/flow_block/cond_chain.h"
 #include "model/flow_block/cond_elif.h"
 #include "model/flow_block/cycle_samples.h"
@@ -138,7 +140,13 @@ void CondSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     if (state_entry && cycle != IN_CONSIST_CYCLE_USED) {
         cycle = cycle == INT32_MAX ? IN_CONSIST_CYCLE_USED : cycle + 1;
     }
-    result = NodeWrap({entry}, exit, cycle);
+    // cif has no state of its own: taking no branch, or a branch that ends at once, ends it in
+    // the cycle it starts.
+    const bool at_once =
+        !state_entry &&
+        (no_branch_path || std::any_of(branches.begin(), branches.end(),
+                                       [](const NodeWrap& w) { return w.may_finish_at_once; }));
+    result = NodeWrap({entry}, exit, cycle, at_once);
 }
 
 }  // namespace velmora

@@ -81,6 +81,17 @@ void FlowBlockBase::build_common_hw(ModelArena& arena) {
     for (const NcpIdent& node : basic_nodes_i) arena.apply_asm_node_pending_pre_cond(node);
 }
 
+NcpIdent adopt_node(ModelArena& arena, FlowBlockBase& base, NcpIdent node) {
+    arena.with_node(node, [&](NcpNode& n) { n.fill_ext_node(base.triggers, false); });
+    base.created_nodes.push_back(node);
+    return node;
+}
+
+void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on,
+                std::optional<HcpIdent> cond) {
+    arena.with_node(node, [&](NcpNode& n) { n.add_depend_node(on, std::move(cond)); });
+}
+
 std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>>
 FlowBlockBase::scan_sub_blocks_by_policy() const {
     std::pair<std::vector<FlowBlockIdent>, std::vector<FlowBlockIdent>> out;

@@ -109,6 +109,14 @@ std::string block_label(const FlowBlock& block);
 /// "{parent} cannot take {child}: {why}".
 std::string refuse_child(const FlowBlock& parent, const FlowBlock& child, std::string_view why);
 
+/// A node a schematic makes: it takes the block's external triggers (not its start) and is
+/// listed among the block's created nodes.
+NcpIdent adopt_node(ModelArena& arena, FlowBlockBase& base, NcpIdent node);
+
+/// Adds `on` (with `cond`) as a depend of `node`.
+void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on,
+                std::optional<HcpIdent> cond = std::nullopt);
+
 /// The structural problem of a block that holds steps but no con blocks ("{kind} flow block has
 /// no element", "{kind} flow block does not support con blocks"), if any.
 std::optional<std::string> check_plain_block(const FlowBlockBase& base, std::string_view kind);

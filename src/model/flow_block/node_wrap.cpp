@@ -5,8 +5,12 @@
 
 namespace velmora {
 
-NodeWrap::NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t c)
-    : entry_nodes(std::move(entries)), exit_node(std::move(exit)), cycle(c) {
+NodeWrap::NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t c,
+                   bool at_once)
+    : entry_nodes(std::move(entries)),
+      exit_node(std::move(exit)),
+      cycle(c),
+      may_finish_at_once(at_once) {
     check_assert(cycle == IN_CONSIST_CYCLE_USED || cycle >= 0,
                  "cycle == IN_CONSIST_CYCLE_USED || cycle >= 0");
 }

@@ -11,9 +11,14 @@ struct NodeWrap {
     std::vector<NcpIdent> entry_nodes;
     std::optional<NcpIdent> exit_node;
     int32_t cycle = 0;  // -1 when not fixed
+    /// The exit can fire in the cycle the block is started (a loop whose condition is false at
+    /// once, an if without else): feeding it straight back into the entry would be a
+    /// combinational loop.
+    bool may_finish_at_once = false;
 
     NodeWrap() = default;
-    NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t cycle);
+    NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t cycle,
+             bool may_finish_at_once = false);
     const NcpIdent& get_exit_node() const;
 };
 

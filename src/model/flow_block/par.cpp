@@ -2,6 +2,8 @@
 // or whenever one branch ends (no sync).
 #include "model/flow_block/par.h"
 
+#include <algorithm>
+
 #include "model/flow_block/cycle_samples.h"
 #include "model/model_store.h"
 #include "util/str_cat.h"
@@ -13,7 +15,24 @@ namespace {
 struct BranchExit {
     NcpIdent node;
     int32_t cycle;
+    bool may_finish_at_once;
 };
+
+/// The block's exit and whether it can fire in the cycle the block starts.
+struct ChosenExit {
+    NcpIdent node;
+    bool may_finish_at_once;
+};
+
+bool all_at_once(const std::vector<BranchExit>& exits) {
+    return std::all_of(exits.begin(), exits.end(),
+                       [](const BranchExit& e) { return e.may_finish_at_once; });
+}
+
+bool any_at_once(const std::vector<BranchExit>& exits) {
+    return std::any_of(exits.begin(), exits.end(),
+                       [](const BranchExit& e) { return e.may_finish_at_once; });
+}
 
 /// The one state in which all direct assignments of the block happen together, if it has any.
 std::optional<NcpIdent> build_direct_state(ModelArena& arena, FlowBlockBase& base,
@@ -55,9 +74,9 @@ void launch_on_internal_start(ModelArena& arena, const FlowBlockBase& base,
     }
 }
 
-std::optional<NcpIdent> first_with_cycle(const std::vector<BranchExit>& exits, int32_t cycle) {
+std::optional<ChosenExit> first_with_cycle(const std::vector<BranchExit>& exits, int32_t cycle) {
     for (const BranchExit& e : exits) {
-        if (e.cycle == cycle) return e.node;
+        if (e.cycle == cycle) return ChosenExit{e.node, e.may_finish_at_once};
     }
     return std::nullopt;
 }
@@ -75,29 +94,29 @@ NcpIdent join_exits(ModelArena& arena, FlowBlockBase& base, const std::vector<Br
 }
 
 /// Auto-sync ends with the longest branch when every length is known, else waits for all.
-NcpIdent choose_sync_exit(ModelArena& arena, FlowBlockBase& base,
-                          const std::vector<BranchExit>& exits, int32_t cycle) {
+ChosenExit choose_sync_exit(ModelArena& arena, FlowBlockBase& base,
+                            const std::vector<BranchExit>& exits, int32_t cycle) {
     if (cycle == IN_CONSIST_CYCLE_USED && exits.size() > 1) {
         NcpIdent syn = arena.make_syn_node(cat("par_syn_", base.ident.global_id()),
                                            static_cast<int32_t>(exits.size()));
-        return join_exits(arena, base, exits, syn);
+        return {join_exits(arena, base, exits, syn), all_at_once(exits)};
     }
-    if (std::optional<NcpIdent> found = first_with_cycle(exits, cycle)) return *found;
+    if (std::optional<ChosenExit> found = first_with_cycle(exits, cycle)) return *found;
     if (exits.size() != 1) panic("parallel auto-sync cannot choose exit node");
-    return exits.front().node;
+    return {exits.front().node, exits.front().may_finish_at_once};
 }
 
 /// Without sync the block ends with its shortest known branch, else when any branch ends.
-std::optional<NcpIdent> choose_no_sync_exit(ModelArena& arena, FlowBlockBase& base,
-                                            const std::vector<BranchExit>& exits, int32_t cycle) {
+std::optional<ChosenExit> choose_no_sync_exit(ModelArena& arena, FlowBlockBase& base,
+                                              const std::vector<BranchExit>& exits, int32_t cycle) {
     if (cycle >= 0) {
-        if (std::optional<NcpIdent> found = first_with_cycle(exits, cycle)) return found;
+        if (std::optional<ChosenExit> found = first_with_cycle(exits, cycle)) return found;
     }
     if (exits.size() > 1) {
         NcpIdent any = arena.make_pseudo_node("par_no_sync_exit", 1, LogicOp::BitwiseOr);
-        return join_exits(arena, base, exits, any);
+        return ChosenExit{join_exits(arena, base, exits, any), any_at_once(exits)};
     }
-    if (exits.size() == 1) return exits.front().node;
+    if (exits.size() == 1) return ChosenExit{exits.front().node, exits.front().may_finish_at_once};
     return std::nullopt;
 }
 
@@ -133,12 +152,15 @@ void ParSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     launch_on_internal_start(arena, base, entries);
 
     std::vector<BranchExit> exits;
-    if (basic_state) exits.push_back({*basic_state, 1});
-    for (const NodeWrap& w : branches) exits.push_back({w.get_exit_node(), w.cycle});
-    exit = no_sync ? choose_no_sync_exit(arena, base, exits, cycle)
-                   : choose_sync_exit(arena, base, exits, cycle);
-    if (!exit) panic("parallel block exit node was not found");
-    result = NodeWrap(std::move(entries), exit, cycle);
+    if (basic_state) exits.push_back({*basic_state, 1, false});
+    for (const NodeWrap& w : branches) {
+        exits.push_back({w.get_exit_node(), w.cycle, w.may_finish_at_once});
+    }
+    std::optional<ChosenExit> chosen = no_sync ? choose_no_sync_exit(arena, base, exits, cycle)
+                                               : choose_sync_exit(arena, base, exits, cycle);
+    if (!chosen) panic("parallel block exit node was not found");
+    exit = chosen->node;
+    result = NodeWrap(std::move(entries), exit, cycle, chosen->may_finish_at_once);
 }
 
 }  // namespace velmora

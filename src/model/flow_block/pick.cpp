@@ -140,7 +140,11 @@ void PickSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     // Without a pidef, the path on which no pif matches ends at once: no one fixed length.
     if (base.triggers.int_start_node) samples.push(IN_CONSIST_CYCLE_USED);
     int32_t cycle = default_wrap ? samples.common() : IN_CONSIST_CYCLE_USED;
-    result = NodeWrap({entry}, exit, cycle);
+    // The pick has no state of its own: with no pidef, or a branch that ends at once, it can end
+    // in the cycle it starts.
+    bool at_once = !default_wrap || default_wrap->may_finish_at_once;
+    for (const NodeWrap& w : pifs) at_once = at_once || w.may_finish_at_once;
+    result = NodeWrap({entry}, exit, cycle, at_once);
 }
 
 }  // namespace velmora

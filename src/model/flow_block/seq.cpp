@@ -1,6 +1,8 @@
 // A sequence: each element takes its own cycles; a plain assignment becomes one state.
 #include "model/flow_block/seq.h"
 
+#include <algorithm>
+
 #include "model/flow_block/cycle_samples.h"
 #include "model/model_store.h"
 #include "util/str_cat.h"
@@ -132,7 +134,13 @@ void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
         arena.assign_asm_from_state_node(basic_asm(basic));
     }
 
-    result = NodeWrap(entries_of(elements.front()), exit_of(elements.back()), samples.sum());
+    // A plain step takes its state's cycle; only a run of blocks that may all end at once can.
+    bool at_once = std::all_of(elements.begin(), elements.end(), [](const SequenceEle& e) {
+        const auto* blk = std::get_if<Block>(&e.ele);
+        return blk != nullptr && blk->wrap->may_finish_at_once;
+    });
+    result =
+        NodeWrap(entries_of(elements.front()), exit_of(elements.back()), samples.sum(), at_once);
 }
 
 }  // namespace velmora

@@ -81,6 +81,17 @@ ToolResult run_iverilog(const std::vector<std::string>& files) {
     return run("iverilog -o /dev/null" + join_files(files));
 }
 
+ToolResult run_simulation(const std::vector<std::string>& files, const std::string& testbench,
+                          const std::string& tb_top, const std::string& work_dir) {
+    if (!have_tool("iverilog") || !have_tool("vvp")) return ToolResult{};
+    const std::string binary = work_dir + "/sim.vvp";
+    ToolResult compiled =
+        run("iverilog -g2012 -s " + shell_quote(tb_top) + " -o " + shell_quote(binary) + " " +
+            shell_quote(testbench) + join_files(files));
+    if (compiled.status != 0) return compiled;
+    return run("vvp -n " + shell_quote(binary));
+}
+
 ToolResult run_verilator_lint(const std::vector<std::string>& files, const std::string& top) {
     if (!have_tool("verilator")) return ToolResult{};
     return run("verilator --lint-only -Wall -Wno-fatal --top-module " + shell_quote(top) +

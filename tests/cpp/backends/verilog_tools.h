@@ -22,6 +22,11 @@ ToolResult run_verilator_lint(const std::vector<std::string>& files, const std::
 /// The Verilator warning kinds in `output` that are not allowed for emitted text.
 std::vector<std::string> disallowed_warnings(const std::string& verilator_output);
 
+/// Compiles the files with the testbench file (top module `tb_top`) and runs the simulation;
+/// `output` holds what it printed.
+ToolResult run_simulation(const std::vector<std::string>& files, const std::string& testbench,
+                          const std::string& tb_top, const std::string& work_dir);
+
 /// Expects both tools to accept the files (checks are skipped for a missing tool).
 void expect_clean_verilog(const std::vector<std::string>& files, const std::string& top);
 
