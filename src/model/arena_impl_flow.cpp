@@ -19,6 +19,7 @@ void ModelArena::initialize_flow_block(const FlowBlockIdent& block) {
         finalize_flow_block(flow_block_stack_.back().block, false);
     }
     flow_block_stack_.push_back(FlowStackEntry{block, false});
+    opened_blocks_.insert(block.global_id());
 }
 
 std::optional<std::string> ModelArena::check_flow_block_prefinalize(const FlowBlockIdent& block) {
@@ -111,7 +112,13 @@ void ModelArena::attach_basic_node_to_current_scope(const NcpIdent& node) {
 void ModelArena::build_flow() {
     if (!top_module_) panic("build_flow: no top module set");
     ModuleIdent top = *top_module_;
-    with_module(top, [&](Module& m) { Module::build_flow_as_top_module(m, *this); });
+    try {
+        with_module(top, [&](Module& m) { Module::build_flow_as_top_module(m, *this); });
+    } catch (const std::exception& e) {
+        // Nothing is rolled back; the half-built model is marked so that later calls can say so.
+        failed_build_ = e.what();
+        throw;
+    }
     flow_built_ = true;
 }
 

@@ -27,6 +27,7 @@ ModuleIdent ModelArena::mk_module(std::string_view name) {
     m.ident = ModuleIdent::make(true, name);
     ArenaHandle h = group<Module>().insert(std::move(m));
     ModuleIdent id = group<Module>().get(h).ident;
+    id.ident_base.give_names_to(names_);
     if (!module_trace_stack_.empty()) {
         id.master_module_handle = module_trace_stack_.back().first.handle();
         id.depth_level = static_cast<uint32_t>(module_trace_stack_.size());

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -117,6 +118,8 @@ public:
     std::optional<HcpIdent> io_name_owner(std::string_view io_name) const;
     /// True once build_flow has run on this model.
     bool flow_built() const { return flow_built_; }
+    /// The failure of a build_flow that stopped part way: the model is then half built.
+    const std::optional<std::string>& failed_build() const { return failed_build_; }
     /// Records that the design's control has been built (build_flow's last step).
     void mark_flow_built() { flow_built_ = true; }
 
@@ -210,6 +213,10 @@ public:
     FlowBlockType get_last_skeleton_flow_block_type() const;
     void attach_basic_node_to_current_scope(const NcpIdent& node);
     const std::vector<FlowStackEntry>& flow_block_stack() const { return flow_block_stack_; }
+    /// True once initialize_flow_block has opened the block (it stays true after it is closed).
+    bool block_was_opened(const FlowBlockIdent& block) const {
+        return opened_blocks_.count(block.global_id()) != 0;
+    }
     void build_flow();
 
 private:
@@ -241,6 +248,10 @@ private:
     bool flow_built_ = false;
     // IO names in use, so that a duplicate is found without walking the design.
     std::unordered_map<std::string, HcpIdent> io_name_owners_;
+    std::unordered_set<uint64_t> opened_blocks_;
+    std::optional<std::string> failed_build_;
+    // The names of every object inserted here; freed with the arena.
+    NameOwner names_;
 };
 
 // ---- Dispatch on identity kinds -------------------------------------------------------------
@@ -386,19 +397,24 @@ template <class T>
 HcpIdent ModelArena::insert_hcp(T object, bool is_user_com) {
     ArenaHandle h = group<T>().insert(std::move(object));
     HcpIdent stored = group<T>().get(h).ident;
+    stored.ident_base.give_names_to(names_);
     return stamp_hw_to_parent_module(stored, is_user_com);
 }
 
 template <class T>
 NcpIdent ModelArena::insert_node(T node) {
     ArenaHandle h = group<T>().insert(std::move(node));
-    return group<T>().get(h).ident;
+    NcpIdent stored = group<T>().get(h).ident;
+    stored.ident_base.give_names_to(names_);
+    return stored;
 }
 
 template <class T>
 FlowBlockIdent ModelArena::insert_block(T block) {
     ArenaHandle h = group<T>().insert(std::move(block));
-    return group<T>().get(h).get_ident();
+    FlowBlockIdent stored = group<T>().get(h).get_ident();
+    stored.ident_base.give_names_to(names_);
+    return stored;
 }
 
 }  // namespace velmora

@@ -49,17 +49,53 @@ Problem check_same_width(const ModelArena& arena, const HcpIdent& target, const 
 /// (which m will be registered under) is the one m was created in, and m is not its child yet.
 /// This and check_top_module expect `m` to have passed check_ident.
 Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
-/// Popping: the top entry is (m, stage). An empty stack is left to the pop itself.
+/// Popping: the stack is not empty and its top entry is (m, stage).
 Problem check_untrack(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
-/// The top module is a root of the module tree.
+/// No top module is set yet, and `m` is a root of the module tree.
 Problem check_top_module(const ModelArena& arena, const ModuleIdent& m);
+/// A new module stays within kMaxModuleDepth.
+Problem check_module_depth(const ModelArena& arena);
+/// A new component needs a module to belong to: the module trace stack is not empty.
+Problem check_module_tracked(const ModelArena& arena, std::string_view operation);
 
 // ---- Flow and order -----------------------------------------------------------------------------
 
 /// The block is not on the flow block stack already.
 Problem check_block_not_open(const ModelArena& arena, const FlowBlockIdent& block);
+/// Opening `block`: it was never opened before, the nesting stays within kMaxFlowBlockDepth, and
+/// the lazily closed block it closes first can be attached.
+Problem check_open_block(const ModelArena& arena, const FlowBlockIdent& block);
+/// Closing `block`: it is the innermost open block (a lazily closed chain above it is attached to
+/// it), and a top-level block has a module tracked at flow init.
+Problem check_finalize_block(const ModelArena& arena, const FlowBlockIdent& block);
+/// Ending the procedure: at most one block is left, lazily closed, and it can be attached.
+Problem check_finalize_procedure(const ModelArena& arena);
+/// An assignment node can be attached now: to the innermost open block (after closing a lazy
+/// chain above it), or outside every block to the tracked module or else the top module.
+Problem check_assignment_scope(const ModelArena& arena);
+/// build_flow: a top module is set, the control is not built yet, no block is open, no module is
+/// tracked, and every block the build reaches passes its pre-finalise check.
+Problem check_build_flow(const ModelArena& arena);
 /// Nothing is added to the model once build_flow has built its control.
 Problem check_open_for_additions(const ModelArena& arena, std::string_view operation);
+
+// ---- Assignments and values -------------------------------------------------------------------
+
+/// An assignment destination: a register, a wire or a memory port; constants, expressions and
+/// memory blocks are refused (the binding raises TypeError).
+Problem check_assignable(const HcpIdent& des);
+/// A reset or default value: not the component itself, and not set before.
+Problem check_reset_value(const ModelArena& arena, const HcpIdent& target, const HcpIdent& value);
+
+// ---- Module trees -------------------------------------------------------------------------------
+
+/// `signal` lies in the module tree of `module` (routing joins modules of one tree only).
+Problem check_same_tree(const ModelArena& arena, const HcpIdent& signal, const ModuleRef& module);
+/// The module an operation made now belongs to: the one on top of the trace stack, else the top
+/// module, else none.
+std::optional<ModuleRef> current_module(const ModelArena& arena);
+/// The module a component belongs to.
+ModuleRef module_of(const ModelArena& arena, const HcpIdent& signal);
 
 // ---- IO marks -----------------------------------------------------------------------------------
 

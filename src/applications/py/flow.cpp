@@ -55,6 +55,7 @@ void bind_lifecycle(ArenaClass& cls) {
     bind_block_op(cls, "initialize_flow_block",
                   [](ModelArena& m, const CallArgs& a, const FlowBlockIdent& b) {
                       a.refuse_if(0, check_block_not_open(m, b));
+                      refuse(check_open_block(m, b));
                       m.initialize_flow_block(b);
                   });
     bind_block_op(cls, "check_flow_block_prefinalize",
@@ -63,12 +64,17 @@ void bind_lifecycle(ArenaClass& cls) {
                           raise_value_error(*failure);
                       }
                   });
-    bind_block_op(
-        cls, "finalize_flow_block",
-        [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) { m.finalize_flow_block(b); });
+    bind_block_op(cls, "finalize_flow_block",
+                  [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
+                      refuse(check_finalize_block(m, b));
+                      m.finalize_flow_block(b);
+                  });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
-        self.exclusive([](ModelArena& m) { m.finalize_flow_procedure(); });
+        self.exclusive([](ModelArena& m) {
+            refuse(check_finalize_procedure(m));
+            m.finalize_flow_procedure();
+        });
     });
     cls.def("get_last_skeleton_flow_block_type",
             [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
@@ -79,7 +85,10 @@ void bind_lifecycle(ArenaClass& cls) {
             });
     cls.def("build_flow", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("build_flow", {}, 0, args, kwargs);
-        self.exclusive([](ModelArena& m) { m.build_flow(); });
+        self.exclusive([](ModelArena& m) {
+            refuse(check_build_flow(m));
+            m.build_flow();
+        });
     });
 }
 

@@ -42,6 +42,21 @@ struct IdentBase {
     /// Builds names for a fresh identity: takes an id, checks both names, formats the absolute name
     /// as "{prefix}_{name}_{id}".
     static IdentBase make(std::string_view kind_text, bool is_user_com, std::string_view name);
+
+    /// Hands the references that make() took on both names to `owner`.
+    void give_names_to(NameOwner& owner) const {
+        owner.adopt(abs_name);
+        owner.adopt(rel_name);
+    }
+    /// One more reference on both names, for a holder that may outlive their owner.
+    void retain_names() const {
+        abs_name.retain();
+        rel_name.retain();
+    }
+    void release_names() const {
+        abs_name.release();
+        rel_name.release();
+    }
 };
 
 struct ModuleIdent {
