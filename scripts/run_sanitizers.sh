@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SAN="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
-FUZZ_SEEDS="${FUZZ_SEEDS:-0:400}"
+FUZZ_SEEDS="${FUZZ_SEEDS:-0:3000}"
 
 echo "== C++ tests (ASan + UBSan)"
 cmake -S . -B build/san-cpp -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=ON \

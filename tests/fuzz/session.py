@@ -6,6 +6,7 @@ unexpected exception type or a left-over temporary file is a failure."""
 
 from __future__ import annotations
 
+import copy
 import gc
 import os
 import random
@@ -127,8 +128,11 @@ class Session:
         pool = self.pools.idents[cls_name]
         if self.values.hostile():
             r = self.rng.random()
-            if r < 0.3:
+            if r < 0.25:
                 return getattr(v, cls_name).__new__(getattr(v, cls_name))
+            if r < 0.3 and pool:
+                # A copy made the way the copy module makes it: by __new__ and no state.
+                return self.invoke("copy.copy(ident)", lambda: copy.copy(self.rng.choice(pool)[0]))
             if r < 0.6:
                 others = [n for n in self.pools.idents if n != cls_name and self.pools.idents[n]]
                 if others:

@@ -31,6 +31,7 @@ struct IdentBase {
 
     std::string_view abs_view() const { return abs_name.view(); }
     std::string_view rel_view() const { return rel_name.view(); }
+    /// Renaming: no arena owns the new name, so it stays for the life of the process.
     void set_global_name(std::string_view name);
     void set_rel_name(std::string_view name);
 
