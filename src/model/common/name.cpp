@@ -2,9 +2,10 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "common/internal_error.h"
 
@@ -18,20 +19,128 @@ constexpr uint32_t kChunkSize = 1u << kChunkBits;
 constexpr uint32_t kMaxChunks = 1u << 16;
 
 struct Entry {
-    const char* text = nullptr;
+    char* text = nullptr;
     uint32_t size = 0;
     uint32_t refs = 0;
 };
+
+/// Text storage in size classes of 8 bytes, carved from large blocks; a freed text goes on its
+/// class's free list and is reused, so a process that makes and drops designs stays flat.
+class TextPool {
+public:
+    char* allocate(size_t size) {
+        size_t cls = class_of(size);
+        if (free_[cls] != nullptr) {
+            char* out = free_[cls];
+            free_[cls] = *reinterpret_cast<char**>(out);
+            return out;
+        }
+        size_t bytes = cls * kGranule;
+        if (bytes > left_) {
+            cursor_ = new char[kBlock];  // blocks are kept: their texts are reused
+            left_ = kBlock;
+        }
+        char* out = cursor_;
+        cursor_ += bytes;
+        left_ -= bytes;
+        return out;
+    }
+    void free(char* text, size_t size) {
+        size_t cls = class_of(size);
+        *reinterpret_cast<char**>(text) = free_[cls];
+        free_[cls] = text;
+    }
+
+private:
+    static constexpr size_t kGranule = 8;  // holds the free-list link
+    static constexpr size_t kBlock = 1u << 16;
+    static constexpr size_t kClasses = 1024 / kGranule + 2;
+    static size_t class_of(size_t size) {
+        size_t cls = (size + kGranule - 1) / kGranule;
+        if (cls == 0) cls = 1;
+        if (cls >= kClasses) panic("name table: name too long to intern");
+        return cls;
+    }
+
+    char* free_[kClasses] = {};
+    char* cursor_ = nullptr;
+    size_t left_ = 0;
+};
+
+/// Open addressing with linear probing over (hash, id) slots; id 0 marks an empty slot.
+class TextIndex {
+public:
+    template <class TextOf>
+    uint32_t find(std::string_view text, uint32_t hash, TextOf text_of) const {
+        if (slots_.empty()) return 0;
+        for (size_t i = hash & mask(); slots_[i].id != 0; i = (i + 1) & mask()) {
+            if (slots_[i].hash == hash && text_of(slots_[i].id) == text) return slots_[i].id;
+        }
+        return 0;
+    }
+    void insert(uint32_t id, uint32_t hash) {
+        if ((used_ + 1) * 10 > slots_.size() * 7) grow();
+        place(Slot{hash, id});
+        ++used_;
+    }
+    void erase(uint32_t id, uint32_t hash) {
+        size_t i = hash & mask();
+        while (slots_[i].id != id) i = (i + 1) & mask();
+        // Backward shift: later slots of the run move up so that no probe stops early.
+        for (size_t j = (i + 1) & mask(); slots_[j].id != 0; j = (j + 1) & mask()) {
+            size_t home = slots_[j].hash & mask();
+            bool movable = (i <= j) ? (home <= i || home > j) : (home <= i && home > j);
+            if (movable) {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = Slot{};
+        --used_;
+    }
+    size_t size() const { return used_; }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t id = 0;
+    };
+    size_t mask() const { return slots_.size() - 1; }
+    void place(Slot s) {
+        size_t i = s.hash & mask();
+        while (slots_[i].id != 0) i = (i + 1) & mask();
+        slots_[i] = s;
+    }
+    void grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        for (const Slot& s : old) {
+            if (s.id != 0) place(s);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
+uint32_t hash_of(std::string_view text) {
+    return static_cast<uint32_t>(std::hash<std::string_view>()(text));
+}
 
 struct NameTable {
     std::atomic<Entry*> chunks[kMaxChunks] = {};
     std::mutex mutex;
     uint32_t next_id = 1;
     std::vector<uint32_t> free_ids;
-    std::unordered_map<std::string_view, uint32_t> by_text;  // keys view the entries' text
+    TextIndex index;
+    TextPool texts;
 
     Entry& entry(uint32_t id) {
         return chunks[id >> kChunkBits].load(std::memory_order_relaxed)[id & (kChunkSize - 1)];
+    }
+    std::string_view text(uint32_t id) {
+        Entry& e = entry(id);
+        return std::string_view(e.text, e.size);
     }
 
     uint32_t new_id() {
@@ -55,8 +164,8 @@ struct NameTable {
     void release(uint32_t id) {
         Entry& e = entry(id);
         if (e.refs == 0 || --e.refs != 0) return;
-        by_text.erase(std::string_view(e.text, e.size));
-        delete[] e.text;
+        index.erase(id, hash_of(text(id)));
+        texts.free(e.text, e.size);
         e = Entry{};
         free_ids.push_back(id);
     }
@@ -67,23 +176,27 @@ NameTable& table() {
     return *t;
 }
 
+void add_reference(Entry& e) {
+    if (e.refs == UINT32_MAX) panic("name table: too many references to one name");
+    ++e.refs;
+}
+
 }  // namespace
 
 Name Name::intern(std::string_view text) {
     if (text.empty()) return Name();
     NameTable& t = table();
+    uint32_t hash = hash_of(text);
     std::lock_guard<std::mutex> lock(t.mutex);
-    if (auto it = t.by_text.find(text); it != t.by_text.end()) {
-        Entry& e = t.entry(it->second);
-        if (e.refs == UINT32_MAX) panic("name table: too many references to one name");
-        ++e.refs;
-        return Name(it->second);
+    if (uint32_t id = t.index.find(text, hash, [&](uint32_t i) { return t.text(i); })) {
+        add_reference(t.entry(id));
+        return Name(id);
     }
-    uint32_t id = t.new_id();
-    char* copy = new char[text.size()];
+    char* copy = t.texts.allocate(text.size());
     std::memcpy(copy, text.data(), text.size());
+    uint32_t id = t.new_id();
     t.entry(id) = Entry{copy, static_cast<uint32_t>(text.size()), 1};
-    t.by_text.emplace(std::string_view(copy, text.size()), id);
+    t.index.insert(id, hash);
     return Name(id);
 }
 
@@ -98,9 +211,7 @@ void Name::retain() const {
     if (id_ == 0) return;
     NameTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
-    Entry& e = t.entry(id_);
-    if (e.refs == UINT32_MAX) panic("name table: too many references to one name");
-    ++e.refs;
+    add_reference(t.entry(id_));
 }
 
 void Name::release() const {
@@ -113,7 +224,7 @@ void Name::release() const {
 size_t Name::live_count() {
     NameTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
-    return t.by_text.size();
+    return t.index.size();
 }
 
 NameOwner& NameOwner::operator=(NameOwner&& other) noexcept {
