@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "model/model_arena.h"
 
@@ -60,6 +61,26 @@ TEST(NameTable, AFreedEntryIsReusedForTheNextText) {
         EXPECT_EQ(Name::live_count(), before + 1);
     }
     EXPECT_EQ(Name::live_count(), before);
+}
+
+TEST(NameTable, NamesFreedInAnyOrderLeaveTheOthersFindable) {
+    size_t before = Name::live_count();
+    std::vector<NameOwner> owners(5000);
+    std::vector<const char*> texts;
+    for (size_t i = 0; i < owners.size(); ++i) {
+        Name n = Name::intern("many_" + std::to_string(i));
+        owners[i].adopt(n);
+        texts.push_back(n.view().data());
+    }
+    // Free every third one, scattered over the table.
+    for (size_t i = 0; i < owners.size(); i += 3) owners[i] = NameOwner();
+    for (size_t i = 0; i < owners.size(); ++i) {
+        Name again = Name::intern("many_" + std::to_string(i));
+        if (i % 3 != 0) EXPECT_EQ(again.view().data(), texts[i]) << i;  // found, not copied
+        EXPECT_EQ(again.view(), "many_" + std::to_string(i));
+        again.release();
+    }
+    EXPECT_EQ(Name::live_count(), before + owners.size() - (owners.size() + 2) / 3);
 }
 
 TEST(NameTable, DroppingAnArenaFreesTheNamesOfItsObjects) {
