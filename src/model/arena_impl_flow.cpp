@@ -13,6 +13,7 @@ void ModelArena::initialize_flow_block(const FlowBlockIdent& block) {
         finalize_flow_block(construction_.flow_block_stack.back().block, false);
     }
     construction_.flow_block_stack.push_back(FlowStackEntry{block, false});
+    construction_.opened_blocks.insert(block.global_id());
 }
 
 std::optional<std::string> ModelArena::check_flow_block_prefinalize(const FlowBlockIdent& block) {
@@ -112,7 +113,13 @@ void ModelArena::attach_basic_node_to_current_scope(const NcpIdent& node) {
 void ModelArena::build_flow() {
     if (!top_module_) panic("build_flow: no top module set");
     ModuleIdent top = *top_module_;
-    with_module(top, [&](Module& m) { Module::build_flow_as_top_module(m, *this); });
+    try {
+        with_module(top, [&](Module& m) { Module::build_flow_as_top_module(m, *this); });
+    } catch (const std::exception& e) {
+        // Nothing is rolled back; the half-built model is marked so that later calls can say so.
+        construction_.failed_build = e.what();
+        throw;
+    }
     construction_.flow_built = true;
 }
 

@@ -9,6 +9,7 @@ ModuleIdent ModelArena::mk_module(std::string_view name) {
     m.ident = ModuleIdent::make(true, name);
     ArenaHandle h = group<Module>().insert(std::move(m));
     ModuleIdent id = group<Module>().get(h).ident;
+    id.ident_base.give_names_to(names_);
     if (!construction_.module_trace_stack.empty()) {
         id.master_module_handle = construction_.module_trace_stack.back().first.handle();
         id.depth_level = static_cast<uint32_t>(construction_.module_trace_stack.size());

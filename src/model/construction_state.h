@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -23,7 +24,11 @@ struct ConstructionState {
     std::vector<FlowStackEntry> flow_block_stack;
     // IO names in use, so that a duplicate is found without walking the design.
     std::unordered_map<std::string, HcpIdent> io_name_owners;
+    // Blocks opened once: a closed block is not opened again.
+    std::unordered_set<uint64_t> opened_blocks;
     bool flow_built = false;
+    // Why a build_flow stopped part way, when it did: the model is then half built.
+    std::optional<std::string> failed_build;
 };
 
 }  // namespace velmora

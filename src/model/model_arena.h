@@ -131,6 +131,8 @@ public:
     std::optional<HcpIdent> io_name_owner(std::string_view io_name) const;
     /// True once build_flow has run on this model.
     bool flow_built() const { return construction_.flow_built; }
+    /// The failure of a build_flow that stopped part way: the model is then half built.
+    const std::optional<std::string>& failed_build() const { return construction_.failed_build; }
     /// Records that the design's control has been built (build_flow's last step).
     void mark_flow_built() { construction_.flow_built = true; }
 
@@ -311,6 +313,10 @@ public:
     const std::vector<FlowStackEntry>& flow_block_stack() const {
         return construction_.flow_block_stack;
     }
+    /// True once initialize_flow_block has opened the block (it stays true after it is closed).
+    bool block_was_opened(const FlowBlockIdent& block) const {
+        return construction_.opened_blocks.count(block.global_id()) != 0;
+    }
     void build_flow();
 
 private:
@@ -326,6 +332,8 @@ private:
     std::unique_ptr<ModelStore> store_;
     ConstructionState construction_;
     std::optional<ModuleIdent> top_module_;
+    // The names of every object inserted here; freed with the arena.
+    NameOwner names_;
 };
 
 }  // namespace velmora

@@ -162,13 +162,16 @@ template <class T>
 HcpIdent ModelArena::insert_hcp(T object, bool is_user_com) {
     ArenaHandle h = group<T>().insert(std::move(object));
     HcpIdent stored = group<T>().get(h).ident;
+    stored.ident_base.give_names_to(names_);
     return stamp_hw_to_parent_module(stored, is_user_com);
 }
 
 template <class T>
 NcpIdent ModelArena::insert_node(T node) {
     ArenaHandle h = group<T>().insert(std::move(node));
-    return group<T>().get(h).ident;
+    NcpIdent stored = group<T>().get(h).ident;
+    stored.ident_base.give_names_to(names_);
+    return stored;
 }
 
 template <class Ue>
@@ -180,13 +183,17 @@ UpdateEventIdent ModelArena::insert_ue(Ue ue) {
 template <class T>
 FlowBlockIdent ModelArena::insert_block(T block) {
     ArenaHandle h = group<T>().insert(std::move(block));
-    return group<T>().get(h).get_ident();
+    FlowBlockIdent stored = group<T>().get(h).get_ident();
+    stored.ident_base.give_names_to(names_);
+    return stored;
 }
 
 template <class T>
 CcpIdent ModelArena::insert_ccp(T ccp) {
     ArenaHandle h = group<T>().insert(std::move(ccp));
-    return stamp_ccp_to_parent_module(group<T>().get(h).get_ccp_ident());
+    CcpIdent stored = group<T>().get(h).get_ccp_ident();
+    stored.ident_base.give_names_to(names_);
+    return stamp_ccp_to_parent_module(stored);
 }
 
 }  // namespace velmora

@@ -101,10 +101,18 @@ Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitSta
                        member_name(tracked_stage), ")");
         }
     }
-    if (stage != ModuleInitStage::CompInit || stack.empty()) return std::nullopt;
+    if (stage != ModuleInitStage::CompInit) return std::nullopt;
+    ArenaHandle master = arena.find_module(m)->ident.master_module_handle;
+    if (stack.empty()) {
+        if (master.is_unset()) return std::nullopt;
+        // Untracked with nothing below, it would be a root that its parent never lists.
+        return cat(abs_name(m), " was created inside ",
+                   arena.group<Module>().get(master).ident.ident_base.abs_view(),
+                   ", so it is tracked at component init while that module is on top of the "
+                   "module trace stack (it becomes its sub-module)");
+    }
     // Untracking it at component init will register it as a child of the module now on top.
     const ModuleIdent& parent = stack.back().first;
-    ArenaHandle master = arena.find_module(m)->ident.master_module_handle;
     if (master.is_unset()) {
         return cat(abs_name(m),
                    " was created outside any module, so it cannot become a sub-module of ",
@@ -126,7 +134,10 @@ Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitSta
 
 Problem check_untrack(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage) {
     const auto& stack = arena.module_trace_stack();
-    if (stack.empty()) return std::nullopt;
+    if (stack.empty()) {
+        return cat("module trace stack is empty; ", abs_name(m),
+                   " is not tracked: a module is untracked after it was tracked");
+    }
     const auto& [top, top_stage] = stack.back();
     if (!(top == m)) {
         return cat(abs_name(m), " is not on top of the module trace stack (", abs_name(top),
@@ -140,6 +151,10 @@ Problem check_untrack(const ModelArena& arena, const ModuleIdent& m, ModuleInitS
 }
 
 Problem check_top_module(const ModelArena& arena, const ModuleIdent& m) {
+    if (arena.get_top_module()) {
+        return cat("top_module is already set; ", abs_name(*arena.get_top_module()),
+                   " is the top module, and a design has one, set once");
+    }
     ArenaHandle master = arena.find_module(m)->ident.master_module_handle;
     if (master.is_unset()) return std::nullopt;
     return cat(abs_name(m), " is a sub-module of ",

@@ -72,10 +72,14 @@ Problem check_mem_ele_width(const ModelArena& arena, const HcpIdent& mem_blk, in
 /// (which m will be registered under) is the one m was created in, and m is not its child yet.
 /// This and check_top_module expect `m` to have passed check_ident.
 Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
-/// Popping: the top entry is (m, stage). An empty stack is left to the pop itself.
+/// Popping: the stack is not empty and its top entry is (m, stage).
 Problem check_untrack(const ModelArena& arena, const ModuleIdent& m, ModuleInitStage stage);
-/// The top module is a root of the module tree.
+/// No top module is set yet, and `m` is a root of the module tree.
 Problem check_top_module(const ModelArena& arena, const ModuleIdent& m);
+/// A new module stays within kMaxModuleDepth.
+Problem check_module_depth(const ModelArena& arena);
+/// A new component needs a module to belong to: the module trace stack is not empty.
+Problem check_module_tracked(const ModelArena& arena, std::string_view operation);
 
 // ---- Flow and order -----------------------------------------------------------------------------
 
@@ -89,7 +93,7 @@ Problem check_block_not_open(const ModelArena& arena, const FlowBlockIdent& bloc
 Problem check_flow_block_open(const ModelArena& arena, const FlowBlockIdent& block);
 /// An assignment made now lands in a block that takes assignments directly (not a cif, a pick,
 /// a branch or a zstate); a closed chain waiting on top is attached first.
-Problem check_assignment_scope(const ModelArena& arena);
+Problem check_assignment_block(const ModelArena& arena);
 /// Closing `block` now: a closed chain it attaches on the way must be complete.
 Problem check_flow_block_close(const ModelArena& arena, const FlowBlockIdent& block);
 /// Ending the flow procedure now: a trailing closed chain must be complete.
@@ -99,8 +103,41 @@ Problem check_flow_procedure_end(const ModelArena& arena);
 Problem check_lazy_chain_close(const ModelArena& arena);
 /// A zcase match value below 0 matches no selector.
 Problem check_zcase_match_val(int32_t match_val);
+/// Opening `block`: it was never opened before, the nesting stays within kMaxFlowBlockDepth, and
+/// the lazily closed block it closes first can be attached.
+Problem check_open_block(const ModelArena& arena, const FlowBlockIdent& block);
+/// Closing `block`: it is the innermost open block (a lazily closed chain above it is attached to
+/// it), and a top-level block has a module tracked at flow init.
+Problem check_finalize_block(const ModelArena& arena, const FlowBlockIdent& block);
+/// Ending the procedure: at most one block is left, lazily closed, and it can be attached.
+Problem check_finalize_procedure(const ModelArena& arena);
+/// An assignment node can be attached now: to the innermost open block (after closing a lazy
+/// chain above it), which must take it (check_assignment_block), or outside every block to the
+/// tracked module or else the top module.
+Problem check_assignment_scope(const ModelArena& arena);
+/// build_flow: a top module is set, the control is not built yet, no block is open, no module is
+/// tracked, and every block the build reaches passes its pre-finalise check.
+Problem check_build_flow(const ModelArena& arena);
 /// Nothing is added to the model once build_flow has built its control.
 Problem check_open_for_additions(const ModelArena& arena, std::string_view operation);
+
+// ---- Assignments and values -------------------------------------------------------------------
+
+/// An assignment destination: a register, a wire or a memory port; constants, expressions and
+/// memory blocks are refused (the binding raises TypeError).
+Problem check_assignable(const HcpIdent& des);
+/// A reset or default value: not the component itself, and not set before.
+Problem check_reset_value(const ModelArena& arena, const HcpIdent& target, const HcpIdent& value);
+
+// ---- Module trees -------------------------------------------------------------------------------
+
+/// `signal` lies in the module tree of `module` (routing joins modules of one tree only).
+Problem check_same_tree(const ModelArena& arena, const HcpIdent& signal, const ModuleRef& module);
+/// The module an operation made now belongs to: the one on top of the trace stack, else the top
+/// module, else none.
+std::optional<ModuleRef> current_module(const ModelArena& arena);
+/// The module a component belongs to.
+ModuleRef module_of(const ModelArena& arena, const HcpIdent& signal);
 
 // ---- IO marks -----------------------------------------------------------------------------------
 

@@ -16,6 +16,18 @@ std::optional<FileWriter> FileWriter::open(const std::string& path, std::string&
     return FileWriter(file, path);
 }
 
+std::optional<FileWriter> FileWriter::create_new(const std::string& path, std::string& error,
+                                                 int& error_code) {
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    if (file == nullptr) {
+        error_code = errno;
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::setvbuf(file, nullptr, _IOFBF, kFileBufferSize);
+    return FileWriter(file, path);
+}
+
 FileWriter::FileWriter(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {
     pending_.reserve(kFlushThreshold * 2);
 }
@@ -24,14 +36,17 @@ FileWriter::FileWriter(FileWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       path_(std::move(other.path_)),
       pending_(std::move(other.pending_)),
-      error_(std::move(other.error_)) {}
+      error_(std::move(other.error_)),
+      error_code_(other.error_code_) {}
 
 FileWriter::~FileWriter() {
     (void)close();
 }
 
 void FileWriter::note_error() {
-    if (!error_) error_ = std::strerror(errno);
+    if (error_) return;
+    error_code_ = errno != 0 ? errno : EIO;
+    error_ = std::strerror(error_code_);
 }
 
 void FileWriter::write(std::string_view text) {

@@ -18,6 +18,10 @@ public:
     /// Opens `path` for writing, creating or truncating it. On failure returns nothing and stores
     /// the system's error text in `error`.
     static std::optional<FileWriter> open(const std::string& path, std::string& error);
+    /// Creates `path`, which must not exist yet. On failure returns nothing and stores the
+    /// system's error text in `error` and its errno value in `error_code`.
+    static std::optional<FileWriter> create_new(const std::string& path, std::string& error,
+                                                int& error_code);
 
     FileWriter(FileWriter&& other) noexcept;
     FileWriter& operator=(FileWriter&&) = delete;
@@ -34,6 +38,8 @@ public:
     std::optional<std::string> close();
 
     const std::string& path() const { return path_; }
+    /// The errno value of the first failure, 0 when there was none.
+    int error_code() const { return error_code_; }
 
 private:
     FileWriter(std::FILE* file, std::string path);
@@ -43,6 +49,7 @@ private:
     std::string path_;
     std::string pending_;
     std::optional<std::string> error_;
+    int error_code_ = 0;
 };
 
 }  // namespace velmora

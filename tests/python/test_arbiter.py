@@ -237,9 +237,32 @@ def test_mk_arb_after_build_flow_is_refused(arena, top):
         arena.mk_arb("a", P.AckOne)
 
 
-def test_mk_arb_with_no_module_tracked_fails_as_every_component_does(arena):
-    with pytest.raises(v.PanicException, match="^module trace stack is empty$"):
+def test_mk_arb_with_no_module_tracked_is_refused(arena):
+    with pytest.raises(ValueError, match=(
+            "^module trace stack is empty; mk_arb makes a component, which belongs to the module "
+            "on top of the module trace stack: track a module with track_module_at_com_init "
+            "first$")):
         arena.mk_arb("a", P.AckOne)
+
+
+@pytest.mark.parametrize("name, call", [
+    ("arb_add_leaf", lambda arena, arb, w: arena.arb_add_leaf(arb, 1)),
+    ("arb_add_leaf_locked", lambda arena, arb, w: arena.arb_add_leaf_locked(arb, 1, C.Req)),
+    ("arb_lock_master_ack", lambda arena, arb, w: arena.arb_lock_master_ack(arb)),
+    ("arb_set_hold", lambda arena, arb, w: arena.arb_set_hold(arb, w, v.Slice(0, 1))),
+])
+def test_changes_that_make_signals_need_a_tracked_module(arena, top, name, call):
+    arb = arena.mk_arb("a", P.AckOne)
+    wide = arena.mk_wire("w", 2)
+    bit = arena.mk_wire("r", 1)
+    arena.untrack_module_at_com_init(top)
+    with pytest.raises(ValueError, match=(
+            f"^module trace stack is empty; {name} makes a component, which belongs to the "
+            "module on top of the module trace stack")):
+        call(arena, arb, wide)
+    assert arena.arb_leaf_count(arb) == 0
+    # A whole one-bit condition makes nothing, so it needs no module.
+    arena.arb_set_reset(arb, bit)
 
 
 def test_leaves_may_be_added_from_another_module(arena, top):

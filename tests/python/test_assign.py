@@ -127,7 +127,34 @@ def test_other_arena_may_be_used_from_a_warning_hook(arena, sigs):
     assert [m.depth_level for m in made] == [0]
 
 
-def test_assignment_into_a_constant_panics(arena, sigs):
-    c = arena.mk_val("c", 8, 1)
-    with pytest.raises(v.PanicException, match="^Val::do_asm should not be called$"):
-        arena.gen_basic_assign(c, sigs["w8"])
+def probe_id():
+    """The global id the next identity of the process takes."""
+    return v.ModelArena().mk_module("probe").global_id + 1
+
+
+@pytest.mark.parametrize(
+    "make, kind, what, refusal, remedy",
+    [
+        (lambda a, s: a.mk_val("c", 8, 1), "VAL", "a constant",
+         "Val::do_asm should not be called", "assign to a register or a wire"),
+        (lambda a, s: a.mk_expression("c", v.LogicOp.ArithPlus, s["w8"], 1), "EXPR",
+         "an expression, computed from its operands,", "Expression::do_asm — not implemented",
+         "assign to a register or a wire"),
+        (lambda a, s: a.mk_mem_blk("c", 8, 2), "MEM_BLOCK", "a memory block",
+         "MemBlk is not an assignment destination", "assign to one of its ports (mk_mem_ele)"),
+    ],
+    ids=["constant", "expression", "memory_block"],
+)  # fmt: skip
+def test_assignment_into_a_constant_expression_or_memory_block_is_a_type_error(
+        arena, sigs, make, kind, what, refusal, remedy):
+    des = make(arena, sigs)
+    before = probe_id()
+    with pytest.raises(TypeError) as e:
+        arena.gen_basic_assign(des, sigs["w4"])
+    assert str(e.value) == (
+        f"argument 'des_i': {kind}_c_{des.global_id} is {what} and cannot be assigned "
+        f"({refusal}); {remedy}"
+    )
+    # Refused before the source was widened or any node made.
+    assert probe_id() == before + 1
+    arena.gen_basic_assign(sigs["acc"], sigs["w8"])

@@ -101,6 +101,18 @@ def test_condition_must_be_one_bit(f, kind):
     assert factory("b", cond_slice=None, cond_i=f.c).block_type == TYPE_TEXT[kind]
 
 
+@pytest.mark.parametrize("kind", COND_FACTORIES + ["cwhile", "swhile", "do_while", "scwait"])
+def test_sliced_condition_needs_a_module_to_hold_its_wire(f, kind):
+    factory = getattr(f.arena, f"mk_flow_block_{kind}")
+    f.arena.untrack_module_at_flow_init(f.m)
+    method = f"mk_flow_block_{kind}"
+    refused(lambda: factory("b", f.sel, v.Slice(1, 2)),
+            f"module trace stack is empty; {method} makes a component, which belongs to the "
+            "module on top of the module trace stack: track a module with "
+            "track_module_at_com_init first")
+    assert isinstance(factory("b", f.c), v.FlowBlockIdent)
+
+
 def test_zcase_match_value_below_zero_is_refused_at_once(f):
     refused(lambda: f.arena.mk_flow_block_zcase("k", -1),
             "argument 'match_val': match value -1 can never match: a selector holds only values "

@@ -58,23 +58,29 @@ def test_block_with_a_sub_block_passes_prefinalize(arena, flow):
     assert arena.finalize_flow_procedure() is None
 
 
-def test_finalize_flow_procedure_with_two_open_blocks_panics(arena, flow):
-    for name in ("a", "b"):
-        arena.initialize_flow_block(arena.mk_flow_block_seq(name))
-    with pytest.raises(v.PanicException) as e:
+def test_finalize_flow_procedure_with_two_open_blocks_is_refused(arena, flow):
+    blocks = [arena.mk_flow_block_seq(name) for name in ("a", "b")]
+    for b in blocks:
+        arena.initialize_flow_block(b)
+    with pytest.raises(ValueError) as e:
         arena.finalize_flow_procedure()
     assert str(e.value) == (
-        "finalize_flow_procedure: flow block stack must have 0 or 1 element, got 2"
+        "finalize_flow_procedure: flow block stack must have 0 or 1 element, got 2; finalize "
+        f"the open blocks first, innermost (SEQUENTIAL_b_{blocks[1].global_id}) first"
     )
+    assert arena.get_last_skeleton_flow_block_type() == SEQ
 
 
-def test_finalize_flow_procedure_with_an_open_block_panics(arena, flow):
-    arena.initialize_flow_block(arena.mk_flow_block_seq("a"))
-    with pytest.raises(v.PanicException) as e:
+def test_finalize_flow_procedure_with_an_open_block_is_refused(arena, flow):
+    a = arena.mk_flow_block_seq("a")
+    arena.initialize_flow_block(a)
+    with pytest.raises(ValueError) as e:
         arena.finalize_flow_procedure()
     assert str(e.value) == (
-        "finalize_flow_procedure: leftover flow block must be lazy-closed, not still open"
+        "finalize_flow_procedure: leftover flow block must be lazy-closed, not still open; "
+        f"finalize SEQUENTIAL_a_{a.global_id} first"
     )
+    assert arena.get_last_skeleton_flow_block_type() == SEQ
 
 
 def test_outermost_block_needs_flow_init_stage(arena):
@@ -82,8 +88,16 @@ def test_outermost_block_needs_flow_init_stage(arena):
     arena.track_module_at_com_init(m)
     b = arena.mk_flow_block_seq("b")
     arena.initialize_flow_block(b)
-    with pytest.raises(v.PanicException) as e:
+    with pytest.raises(ValueError) as e:
         arena.finalize_flow_block(b)
     assert str(e.value) == (
-        "finalize_flow_block: expected FlowBlockInit stage on module trace stack, got CompInit"
+        "finalize_flow_block: expected FlowBlockInit stage on module trace stack, got CompInit; "
+        f"SEQUENTIAL_b_{b.global_id} is an outermost flow block of MODULE_m_{m.global_id}, which "
+        "is tracked for components: untrack it and track it with track_module_at_flow_init first"
     )
+    # Still open: the block is finalized once the module is tracked for its flow.
+    arena.gen_basic_assign(arena.mk_reg("r", 1), 1)
+    arena.untrack_module_at_com_init(m)
+    arena.track_module_at_flow_init(m)
+    arena.finalize_flow_block(b)
+    assert arena.finalize_flow_procedure() is None

@@ -28,17 +28,24 @@ def test_the_stage_of_the_top_entry_does_not_change_depth(arena):
     arena.untrack_module_at_flow_init(root)
 
 
-def test_creating_a_component_with_no_module_tracked_panics(arena):
-    with pytest.raises(v.PanicException) as e:
+def test_creating_a_component_with_no_module_tracked_is_refused(arena):
+    with pytest.raises(ValueError) as e:
         arena.mk_reg("r", 8)
-    assert str(e.value) == "module trace stack is empty"
+    assert str(e.value) == (
+        "module trace stack is empty; mk_reg makes a component, which belongs to the module on "
+        "top of the module trace stack: track a module with track_module_at_com_init first"
+    )
 
 
 @pytest.mark.parametrize("untrack", ["untrack_module_at_com_init", "untrack_module_at_flow_init"])
-def test_untrack_with_an_empty_stack_panics(arena, untrack):
+def test_untrack_with_an_empty_stack_is_refused(arena, untrack):
     m = arena.mk_module("m")
-    with pytest.raises(v.PanicException, match="^module trace stack is empty$"):
+    with pytest.raises(ValueError) as e:
         getattr(arena, untrack)(m)
+    assert str(e.value) == (
+        f"argument 'module_i': module trace stack is empty; MODULE_m_{m.global_id} is not "
+        "tracked: a module is untracked after it was tracked"
+    )
 
 
 def test_untracking_the_wrong_module_is_refused_before_popping(arena):
@@ -55,7 +62,7 @@ def test_untracking_the_wrong_module_is_refused_before_popping(arena):
     # Nothing was popped: b is still on top.
     arena.untrack_module_at_com_init(b)
     arena.untrack_module_at_com_init(a)
-    with pytest.raises(v.PanicException, match="^module trace stack is empty$"):
+    with pytest.raises(ValueError, match="^argument 'module_i': module trace stack is empty; "):
         arena.untrack_module_at_com_init(a)
 
 
@@ -65,16 +72,19 @@ def test_components_attach_to_the_module_on_top(arena):
     r = arena.mk_reg("r", 3)
     arena.untrack_module_at_com_init(m)
     assert arena.get_hw_bit_sz(r) == 3
-    with pytest.raises(v.PanicException, match="^module trace stack is empty$"):
+    with pytest.raises(ValueError, match="^module trace stack is empty; mk_wire makes a "):
         arena.mk_wire("late", 1)
 
 
-def test_second_set_top_module_panics_even_with_the_same_module(arena):
+def test_second_set_top_module_is_refused_even_with_the_same_module(arena):
     m = arena.mk_module("m")
     arena.set_top_module(m)
-    with pytest.raises(v.PanicException) as e:
+    with pytest.raises(ValueError) as e:
         arena.set_top_module(m)
-    assert str(e.value) == "top_module is already set"
+    assert str(e.value) == (
+        f"argument 'module_i': top_module is already set; MODULE_m_{m.global_id} is the top "
+        "module, and a design has one, set once"
+    )
 
 
 def test_set_top_module_with_a_foreign_module_is_refused(arena):
@@ -89,10 +99,10 @@ def test_set_top_module_with_a_foreign_module_is_refused(arena):
     arena.set_top_module(arena.mk_module("own"))
 
 
-def test_build_flow_without_top_module_panics(arena):
-    with pytest.raises(v.PanicException) as e:
+def test_build_flow_without_top_module_is_refused(arena):
+    with pytest.raises(ValueError) as e:
         arena.build_flow()
-    assert str(e.value) == "build_flow: no top module set"
+    assert str(e.value) == "build_flow: no top module set; call set_top_module first"
 
 
 @pytest.mark.parametrize("length", [257, 250, 193])

@@ -20,22 +20,28 @@ def test_get_hw_bit_sz_reads_the_width(arena, top, make, width):
     assert arena.get_hw_bit_sz(make(arena)) == width
 
 
-def test_second_reset_value_panics(arena, top):
+def test_second_reset_value_is_refused(arena, top):
     r = arena.mk_reg("r", 4)
     z = arena.mk_val("z", 4, 0)
     arena.set_reg_reset(r, z)
-    with pytest.raises(v.PanicException) as e:
-        arena.set_reg_reset(reset_val_i=z, reg_i=r)
-    assert str(e.value) == "reset_val is set already"
+    with pytest.raises(ValueError) as e:
+        arena.set_reg_reset(reset_val_i=arena.mk_val("y", 4, 1), reg_i=r)
+    assert str(e.value) == (
+        f"argument 'reset_val_i': reset_val is set already; REG_r_{r.global_id} has the reset "
+        f"value VAL_z_{z.global_id}, and a register takes one"
+    )
 
 
-def test_second_default_value_panics(arena, top):
+def test_second_default_value_is_refused(arena, top):
     w = arena.mk_wire("w", 4)
     z = arena.mk_val("z", 4, 0)
     arena.set_wire_default(w, z)
-    with pytest.raises(v.PanicException) as e:
+    with pytest.raises(ValueError) as e:
         arena.set_wire_default(w, z)
-    assert str(e.value) == "default_val is set already"
+    assert str(e.value) == (
+        f"argument 'default_val_i': default_val is set already; WIRE_w_{w.global_id} has the "
+        f"default value VAL_z_{z.global_id}, and a wire takes one"
+    )
 
 
 def test_io_mark(arena, top):

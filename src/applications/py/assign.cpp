@@ -16,6 +16,14 @@ namespace nb = nanobind;
 namespace velmora::py {
 namespace {
 
+/// Destination and source lie in the module tree that the assignment is made in.
+void check_connects(const ModelArena& m, const CallArgs& args, const HcpIdent& des,
+                    const PyOperand& src) {
+    ModuleRef here = current_module(m).value_or(module_of(m, des));
+    args.refuse_if(0, check_same_tree(m, des, here));
+    if (const HcpIdent* sig = src.ident()) args.refuse_if(1, check_same_tree(m, *sig, here));
+}
+
 void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
                       const PyOperand& src, OptSlice src_slice, OptSlice des_slice) {
     check_open_for_additions(m, "gen_basic_assign");
@@ -25,6 +33,15 @@ void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
     args.check_slice(m, 3, des, des_slice);
     // An int source is made to the destination's size; a slice given with it is not used.
     if (const HcpIdent* sig = src.ident()) args.check_slice(m, 2, *sig, src_slice);
+    args.refuse_kind_if(0, check_assignable(des));
+    check_connects(m, args, des, src);
+    int32_t des_width = used_width(m, des, des_slice);
+    if (src.is_int()) {
+        refuse(check_module_tracked(m, "gen_basic_assign with an int source"));
+    } else if (used_width(m, *src.ident(), src_slice) < des_width) {
+        refuse(check_module_tracked(
+            m, "gen_basic_assign with a source narrower than its destination"));
+    }
     HcpIdent src_sig;
     if (src.is_int()) {
         int32_t width = des_slice ? des_slice->size() : m.hcp_width(des);

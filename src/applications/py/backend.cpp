@@ -10,6 +10,7 @@
 #include "backends/verilog/hcp_vb_dispatch.h"
 #include "backends/verilog/module_vb.h"
 #include "common/internal_error.h"
+#include "util/str_cat.h"
 
 namespace nb = nanobind;
 
@@ -47,8 +48,17 @@ void register_backend_class(nb::module_& m) {
             CallArgs a("emit", {"output_dir", "top_file_name"}, 2, args, kwargs);
             std::string output_dir = a.str(0);
             std::string top_file_name = a.str(1);
-            self.exclusive(
-                [&](BackendVerilog& backend) { backend.emit(output_dir, top_file_name); });
+            a.refuse_if(0, check_output_dir(output_dir));
+            a.refuse_if(1, check_top_file_name(top_file_name));
+            self.exclusive([&](BackendVerilog& backend) {
+                if (const auto& failure = backend.failed_emit()) {
+                    raise_value_error(cat("an earlier emit stopped part way (", *failure,
+                                          "); the model this backend holds may be half routed: "
+                                          "build the design again"));
+                }
+                refuse(check_emit_ready(backend.arena(), top_file_name));
+                backend.emit(output_dir, top_file_name);
+            });
         });
 }
 

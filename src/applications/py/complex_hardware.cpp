@@ -18,10 +18,14 @@ CcpIdent arb_arg(const CallArgs& a, size_t i) {
     return arb;
 }
 
-/// A change to an arbiter: refused once the control is built, and the arbiter must be ours.
-void check_arb_change(ModelArena& m, const CallArgs& a, const char* method, const CcpIdent& arb) {
+/// A change to an arbiter: refused once the control is built, and the arbiter must be ours. A
+/// change that makes a signal (a leaf, a constant, a condition slice) makes it in the module on
+/// top of the trace stack, so one must be tracked.
+void check_arb_change(ModelArena& m, const CallArgs& a, const char* method, const CcpIdent& arb,
+                      bool makes_signal = true) {
     check_open_for_additions(m, method);
     a.check_ident(m, 0, arb);
+    if (makes_signal) refuse(check_module_tracked(m, method));
 }
 
 void bind_arb_creation(ArenaClass& cls) {
@@ -30,7 +34,7 @@ void bind_arb_creation(ArenaClass& cls) {
         std::string name = a.name(0);
         auto policy = a.enumeration<ArbSamePriPolicy>(1);
         return self.exclusive([&](ModelArena& m) {
-            check_open_for_additions(m, "mk_arb");
+            check_can_make_component(m, "mk_arb");
             return m.make_arb(name, policy);
         });
     });
@@ -66,7 +70,7 @@ void bind_arb_signal_setter(ArenaClass& cls, const char* method, const char* sig
         HcpIdent signal = a.ident<HcpIdent>(1);
         OptSlice slice = a.slice(2);
         self.exclusive([&](ModelArena& m) {
-            check_arb_change(m, a, method, arb);
+            check_arb_change(m, a, method, arb, slice.has_value());
             a.check_cond_as(m, 1, signal, slice, arb_setting_role(arb, setting));
             a.refuse_if(0, check_arb_setting_free(m, arb, setting));
             (m.*set)(arb, signal, slice);

@@ -7,6 +7,7 @@
 
 #include "applications/py/errors.h"
 #include "model/model_arena.h"
+#include "model/validate.h"
 #include "util/str_cat.h"
 
 namespace nb = nanobind;
@@ -144,6 +145,10 @@ void CallArgs::refuse_kind_if(size_t i, const Problem& problem) const {
     if (problem) raise_type_error(cat("argument '", names_[i], "': ", *problem));
 }
 
+void refuse(const Problem& problem) {
+    if (problem) raise_value_error(*problem);
+}
+
 void CallArgs::check_operand(const ModelArena& arena, size_t i, const PyOperand& operand) const {
     if (const HcpIdent* id = operand.ident()) check_ident(arena, i, *id);
 }
@@ -207,6 +212,11 @@ void check_open_for_additions(const ModelArena& arena, const char* method) {
     if (Problem p = velmora::check_open_for_additions(arena, method)) raise_value_error(*p);
 }
 
+void check_can_make_component(const ModelArena& arena, const char* method) {
+    check_open_for_additions(arena, method);
+    if (Problem p = check_module_tracked(arena, method)) raise_value_error(*p);
+}
+
 int32_t CallArgs::i32(size_t i) const {
     nb::object v = exact_int(values_[i]);
     if (!v.is_valid()) fail(i, expected("int", values_[i]));
@@ -242,7 +252,15 @@ OptSlice CallArgs::slice(size_t i) const {
     if (!present(i)) return std::nullopt;
     nb::handle h = values_[i];
     if (!nb::isinstance<Slice>(h)) fail(i, expected("Slice or None", h));
+    require_ready(i, "Slice", "make one with Slice(start, stop)");
     return nb::cast<Slice>(h);
+}
+
+void CallArgs::require_ready(size_t i, const char* class_name, std::string_view remedy) const {
+    if (!nb::inst_ready(values_[i])) {
+        fail(i, cat("this ", class_name, " was made with ", class_name,
+                    ".__new__ and holds nothing; ", remedy));
+    }
 }
 
 std::vector<uint64_t> CallArgs::u64_list(size_t i) const {
@@ -251,13 +269,15 @@ std::vector<uint64_t> CallArgs::u64_list(size_t i) const {
         PyByteArray_Check(h.ptr())) {
         fail(i, expected("a sequence of int", h));
     }
-    nb::object seq = nb::steal(PySequence_Fast(h.ptr(), "expected a sequence"));
-    if (!seq.is_valid()) throw nb::python_error();
-    Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
+    // A tuple copy holds its own references: an item's __index__ may change the caller's list
+    // while the items are converted.
+    nb::object items = nb::steal(PySequence_Tuple(h.ptr()));
+    if (!items.is_valid()) throw nb::python_error();
+    Py_ssize_t n = PyTuple_GET_SIZE(items.ptr());
     std::vector<uint64_t> out;
     out.reserve(static_cast<size_t>(n));
     for (Py_ssize_t k = 0; k < n; ++k) {
-        nb::handle item = PySequence_Fast_GET_ITEM(seq.ptr(), k);
+        nb::handle item = PyTuple_GET_ITEM(items.ptr(), k);
         nb::object v = exact_int(item);
         if (!v.is_valid()) fail(i, cat("item ", k, ": ", expected("int", item)));
         out.push_back(to_u64_or_raise(v));
@@ -267,7 +287,10 @@ std::vector<uint64_t> CallArgs::u64_list(size_t i) const {
 
 PyOperand CallArgs::operand(size_t i) const {
     nb::handle h = values_[i];
-    if (nb::isinstance<HcpIdent>(h)) return PyOperand{nb::cast<HcpIdent>(h)};
+    if (nb::isinstance<IdentObject<HcpIdent>>(h)) {
+        require_ready(i, "HcpIdent", kUseReturnedIdents);
+        return PyOperand{nb::inst_ptr<IdentObject<HcpIdent>>(h)->id};
+    }
     if (PyLong_Check(h.ptr())) return PyOperand{nb::borrow<nb::int_>(exact_int(h))};
     fail(i, cat("cannot convert ", py_type_name(h),
                 " to PyOperand (Ident | Int): alternative Ident: ", expected("HcpIdent", h),

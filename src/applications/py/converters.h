@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "applications/py/ident_objects.h"
 #include "model/common/ident.h"
 #include "model/complex_hardware/arb_policy.h"
 #include "model/hw_component/hcp_term.h"
@@ -118,8 +119,11 @@ public:
     template <class Id>
     Id ident(size_t i) const {
         nanobind::handle h = values_[i];
-        if (!nanobind::isinstance<Id>(h)) fail(i, expected(IdentClassName<Id>::value, h));
-        return nanobind::cast<Id>(h);
+        if (!nanobind::isinstance<IdentObject<Id>>(h)) {
+            fail(i, expected(IdentClassName<Id>::value, h));
+        }
+        require_ready(i, IdentClassName<Id>::value, kUseReturnedIdents);
+        return nanobind::inst_ptr<IdentObject<Id>>(h)->id;
     }
 
     /// A bound Python object of class T (named `class_name` in messages), by reference.
@@ -127,6 +131,7 @@ public:
     T& instance(size_t i, const char* class_name) const {
         nanobind::handle h = values_[i];
         if (!nanobind::isinstance<T>(h)) fail(i, expected(class_name, h));
+        require_ready(i, class_name, std::string("make one with ") + class_name + "()");
         return nanobind::cast<T&>(h);
     }
 
@@ -173,6 +178,11 @@ public:
                        const OptSlice& cond_slice, std::string_view role) const;
 
 private:
+    static constexpr const char* kUseReturnedIdents =
+        "pass an identity that a ModelArena method returned";
+
+    /// Raises TypeError when the object of argument `i` was made by `__new__` alone.
+    void require_ready(size_t i, const char* class_name, std::string_view remedy) const;
     [[noreturn]] void fail(size_t i, const std::string& reason) const;
     static std::string expected(const char* what, nanobind::handle got);
     uint32_t enum_index(size_t i, const char* enum_name, uint32_t count) const;
@@ -183,6 +193,12 @@ private:
 
 /// Refuses `method` with ValueError once build_flow has run: the model takes no additions then.
 void check_open_for_additions(const ModelArena& arena, const char* method);
+/// As check_open_for_additions, and refuses when no module is tracked to own a new component.
+void check_can_make_component(const ModelArena& arena, const char* method);
+
+/// Raises ValueError with the problem's text, when there is one: the call does not fit the
+/// state the model is in.
+void refuse(const Problem& problem);
 
 /// The signal an operand stands for: an identity as it is, an int as a new user constant named
 /// "{name_base}_c" of `width` bits holding the value modulo 2^width (two's complement); a width

@@ -1,7 +1,9 @@
 #include "applications/py/errors.h"
 
 #include <exception>
+#include <string_view>
 
+#include "common/file_system_error.h"
 #include "common/internal_error.h"
 #include "common/user_error.h"
 
@@ -25,6 +27,17 @@ void translate(const std::exception_ptr& p, void* panic_type) {
         PyErr_SetString(PyExc_ValueError, e.what());
     } catch (const UserTypeError& e) {
         PyErr_SetString(PyExc_TypeError, e.what());
+    } catch (const FileSystemError& e) {
+        // OSError(errno, message, path): errno and filename attributes as Python's own give.
+        std::string_view text = e.what();
+        PyObject* args = Py_BuildValue(
+            "(iNN)", e.error_code(),
+            PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace"),
+            PyUnicode_DecodeFSDefault(e.path().c_str()));
+        if (args != nullptr) {
+            PyErr_SetObject(PyExc_OSError, args);
+            Py_DECREF(args);
+        }
     } catch (const std::exception& e) {
         // Any other failure inside the model is a broken invariant as well.
         PyErr_SetString(static_cast<PyObject*>(panic_type), e.what());

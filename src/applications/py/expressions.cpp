@@ -49,8 +49,12 @@ int32_t shift_amount_width(const CallArgs& args, LogicOp op, const PyOperand& b)
 HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& name, LogicOp op,
                        const PyOperand& a, const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
     check_open_for_additions(m, "mk_expression");
+    refuse(check_module_tracked(m, "mk_expression"));
     args.check_operand(m, 2, a);
     args.check_operand(m, 3, b);
+    ModuleRef here = *current_module(m);
+    if (const HcpIdent* sig = a.ident()) args.refuse_if(2, check_same_tree(m, *sig, here));
+    if (const HcpIdent* sig = b.ident()) args.refuse_if(3, check_same_tree(m, *sig, here));
     // The slice of an int operand is not used: the constant is made to size.
     if (const HcpIdent* sig = a.ident()) args.check_slice(m, 4, *sig, a_slice);
     if (const HcpIdent* sig = b.ident()) args.check_slice(m, 5, *sig, b_slice);
@@ -106,7 +110,9 @@ void bind_expression_methods(ArenaClass& cls) {
         OptSlice operand_slice = a.slice(3);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_expression_single");
+            refuse(check_module_tracked(m, "mk_expression_single"));
             a.check_ident(m, 2, operand);
+            a.refuse_if(2, check_same_tree(m, operand, *current_module(m)));
             a.check_slice(m, 3, operand, operand_slice);
             if (!is_unary_op(op)) {
                 raise_value_error(cat(member_name(op),
@@ -124,7 +130,9 @@ void bind_expression_methods(ArenaClass& cls) {
         OptSlice operand_slice = a.slice(3);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_extend_bit");
+            refuse(check_module_tracked(m, "mk_extend_bit"));
             a.check_ident(m, 1, operand);
+            a.refuse_if(1, check_same_tree(m, operand, *current_module(m)));
             a.check_slice(m, 3, operand, operand_slice);
             return m.make_expression_constant(true, name, LogicOp::ExtendBit, operand, count,
                                               operand_slice);

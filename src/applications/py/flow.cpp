@@ -53,6 +53,8 @@ void bind_cond_factory(ArenaClass& cls, const char* method, CondFactory make) {
         OptSlice cond_slice = a.slice(2);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, method);
+            // A sliced condition is copied to a wire of the module being built.
+            if (cond_slice) refuse(check_module_tracked(m, method));
             a.check_cond(m, 1, cond, cond_slice);
             return (m.*make)(name, cond, cond_slice);
         });
@@ -152,15 +154,11 @@ void bind_factories(ArenaClass& cls) {
     bind_zero_cycle_factories(cls);
 }
 
-/// Raises a structural problem of the flow procedure as ValueError.
-void refuse(const Problem& problem) {
-    if (problem) raise_value_error(*problem);
-}
-
 void bind_lifecycle(ArenaClass& cls) {
     bind_block_op(cls, "initialize_flow_block",
                   [](ModelArena& m, const CallArgs& a, const FlowBlockIdent& b) {
                       a.refuse_if(0, check_block_not_open(m, b));
+                      refuse(check_open_block(m, b));
                       refuse(check_flow_block_open(m, b));
                       m.initialize_flow_block(b);
                   });
@@ -172,12 +170,14 @@ void bind_lifecycle(ArenaClass& cls) {
                   });
     bind_block_op(cls, "finalize_flow_block",
                   [](ModelArena& m, const CallArgs&, const FlowBlockIdent& b) {
+                      refuse(check_finalize_block(m, b));
                       refuse(check_flow_block_close(m, b));
                       m.finalize_flow_block(b);
                   });
     cls.def("finalize_flow_procedure", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("finalize_flow_procedure", {}, 0, args, kwargs);
         self.exclusive([](ModelArena& m) {
+            refuse(check_finalize_procedure(m));
             refuse(check_flow_procedure_end(m));
             m.finalize_flow_procedure();
         });
@@ -191,7 +191,10 @@ void bind_lifecycle(ArenaClass& cls) {
             });
     cls.def("build_flow", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs("build_flow", {}, 0, args, kwargs);
-        self.exclusive([](ModelArena& m) { m.build_flow(); });
+        self.exclusive([](ModelArena& m) {
+            refuse(check_build_flow(m));
+            m.build_flow();
+        });
     });
 }
 

@@ -34,7 +34,7 @@ HcpTerm mux_branch(ModelArena& m, const PyOperand& operand, OptSlice slice, std:
 HcpIdent gen_mux(ModelArena& m, const CallArgs& a, const std::string& name, const HcpIdent& cond,
                  OptSlice cond_slice, const PyOperand& if_true, const PyOperand& if_false,
                  OptSlice true_slice, OptSlice false_slice, std::optional<int32_t> width) {
-    check_open_for_additions(m, "gen_mux");
+    check_can_make_component(m, "gen_mux");
     a.check_ident(m, 1, cond);
     a.check_operand(m, 3, if_true);
     a.check_operand(m, 4, if_false);
@@ -93,7 +93,7 @@ void bind_rotate(ArenaClass& cls, const char* method, const char* op_name, int64
             int64_t amount = direction * int64_t{a.i32(3)};
             std::optional<int32_t> width = a.opt_i32(4);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, method);
+                check_can_make_component(m, method);
                 a.check_ident(m, 1, sig);
                 a.check_slice(m, 2, sig, sig_slice);
                 return m.gen_rotate(op_name, name, sig, sig_slice, amount, width);
@@ -107,7 +107,7 @@ void bind_reductions(ArenaClass& cls) {
         std::string name = a.name(0);
         std::vector<HcpTerm> terms = a.term_list(1);
         return self.exclusive([&](ModelArena& m) {
-            check_open_for_additions(m, "gen_any_of");
+            check_can_make_component(m, "gen_any_of");
             a.check_terms(m, 1, terms);
             return m.gen_any_of(name, terms);
         });
@@ -118,7 +118,7 @@ void bind_reductions(ArenaClass& cls) {
         std::vector<HcpTerm> bits = a.term_list(1);
         std::optional<int32_t> width = a.opt_i32(2);
         return self.exclusive([&](ModelArena& m) {
-            check_open_for_additions(m, "gen_sum_cnt");
+            check_can_make_component(m, "gen_sum_cnt");
             a.check_terms(m, 1, bits);
             return m.gen_sum_cnt(name, bits, width);
         });

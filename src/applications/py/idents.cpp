@@ -3,6 +3,7 @@
 #include <nanobind/stl/string.h>
 
 #include "applications/py/converters.h"
+#include "applications/py/ident_objects.h"
 #include "applications/py/register.h"
 #include "util/str_cat.h"
 
@@ -24,19 +25,28 @@ std::string block_repr(const FlowBlockIdent& i) {
 std::string ccp_repr(const CcpIdent& i) {
     return cat("CcpIdent(global_id=", i.global_id(), ", ccp_type=", text_form(i.ccp_type), ")");
 }
+/// A read-only member of the identity class of Id, computed from the record.
+template <class Id, class F>
+auto on_ident(F f) {
+    return [f](const IdentObject<Id>& o) { return f(o.id); };
+}
+
 std::string slice_repr(const Slice& s) {
     return cat("Slice(start=", s.start, ", stop=", s.stop, ")");
 }
 
 void register_hcp_ident(nb::module_& m) {
-    nb::class_<HcpIdent>(m, "HcpIdent")
-        .def_prop_ro("global_id", &HcpIdent::global_id)
-        .def_prop_ro("hw_type", [](const HcpIdent& i) { return std::string(text_form(i.hw_type)); })
-        .def_prop_ro("clocked", &HcpIdent::is_clocked)
-        .def_prop_ro("sensitive_type",
-                     [](const HcpIdent& i) { return std::string(text_form(i.sensitive_type)); })
-        .def("__repr__", &hcp_repr)
-        .def("__str__", &hcp_repr);
+    using H = HcpIdent;
+    nb::class_<IdentObject<H>>(m, "HcpIdent")
+        .def_prop_ro("global_id", on_ident<H>([](const H& i) { return i.global_id(); }))
+        .def_prop_ro("hw_type",
+                     on_ident<H>([](const H& i) { return std::string(text_form(i.hw_type)); }))
+        .def_prop_ro("clocked", on_ident<H>([](const H& i) { return i.is_clocked(); }))
+        .def_prop_ro("sensitive_type", on_ident<H>([](const H& i) {
+                         return std::string(text_form(i.sensitive_type));
+                     }))
+        .def("__repr__", on_ident<H>(&hcp_repr))
+        .def("__str__", on_ident<H>(&hcp_repr));
 }
 
 void register_slice(nb::module_& m) {
@@ -56,29 +66,32 @@ void register_slice(nb::module_& m) {
 }
 
 void register_ccp_ident(nb::module_& m) {
-    nb::class_<CcpIdent>(m, "CcpIdent")
-        .def_prop_ro("global_id", &CcpIdent::global_id)
+    using C = CcpIdent;
+    nb::class_<IdentObject<C>>(m, "CcpIdent")
+        .def_prop_ro("global_id", on_ident<C>([](const C& i) { return i.global_id(); }))
         .def_prop_ro("ccp_type",
-                     [](const CcpIdent& i) { return std::string(text_form(i.ccp_type)); })
-        .def("__repr__", &ccp_repr)
-        .def("__str__", &ccp_repr);
+                     on_ident<C>([](const C& i) { return std::string(text_form(i.ccp_type)); }))
+        .def("__repr__", on_ident<C>(&ccp_repr))
+        .def("__str__", on_ident<C>(&ccp_repr));
 }
 
 void register_flow_block_ident(nb::module_& m) {
-    nb::class_<FlowBlockIdent>(m, "FlowBlockIdent")
-        .def_prop_ro("global_id", &FlowBlockIdent::global_id)
+    using B = FlowBlockIdent;
+    nb::class_<IdentObject<B>>(m, "FlowBlockIdent")
+        .def_prop_ro("global_id", on_ident<B>([](const B& i) { return i.global_id(); }))
         .def_prop_ro("block_type",
-                     [](const FlowBlockIdent& i) { return std::string(text_form(i.block_type)); })
-        .def("__repr__", &block_repr)
-        .def("__str__", &block_repr);
+                     on_ident<B>([](const B& i) { return std::string(text_form(i.block_type)); }))
+        .def("__repr__", on_ident<B>(&block_repr))
+        .def("__str__", on_ident<B>(&block_repr));
 }
 
 void register_module_ident(nb::module_& m) {
-    nb::class_<ModuleIdent>(m, "ModuleIdent")
-        .def_prop_ro("global_id", &ModuleIdent::global_id)
-        .def_prop_ro("depth_level", [](const ModuleIdent& i) { return i.depth_level; })
-        .def("__repr__", &module_repr)
-        .def("__str__", &module_repr);
+    using M = ModuleIdent;
+    nb::class_<IdentObject<M>>(m, "ModuleIdent")
+        .def_prop_ro("global_id", on_ident<M>([](const M& i) { return i.global_id(); }))
+        .def_prop_ro("depth_level", on_ident<M>([](const M& i) { return i.depth_level; }))
+        .def("__repr__", on_ident<M>(&module_repr))
+        .def("__str__", on_ident<M>(&module_repr));
 }
 
 }  // namespace

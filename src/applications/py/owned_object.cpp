@@ -12,6 +12,14 @@ void OwnedObject::check_thread() const {
     }
 }
 
+void refuse_half_built(const ModelArena& model) {
+    if (const auto& failure = model.failed_build()) {
+        raise_value_error(cat("build_flow failed part way on this model (", *failure,
+                              "); the model is half built and takes no more calls: make a new "
+                              "ModelArena"));
+    }
+}
+
 OwnedObject::Borrow::Borrow(OwnedObject& o, Access a) : owner_(o), access_(a) {
     if (access_ == Access::Exclusive) {
         if (owner_.borrows_ != 0) raise_py(PyExc_RuntimeError, "Already borrowed");

@@ -46,6 +46,9 @@ private:
     int borrows_ = 0;  // -1: one exclusive borrow; n > 0: n shared borrows
 };
 
+/// Raises ValueError when a build_flow on `model` stopped part way: the model is half built.
+void refuse_half_built(const ModelArena& model);
+
 /// The Python `ModelArena`: owns one model.
 class ArenaObject : public OwnedObject {
 public:
@@ -53,12 +56,17 @@ public:
 
     template <class F>
     decltype(auto) exclusive(F&& f) {
-        return use(Access::Exclusive, [&]() -> decltype(auto) { return f(model_); });
+        return use(Access::Exclusive, [&]() -> decltype(auto) {
+            refuse_half_built(model_);
+            return f(model_);
+        });
     }
     template <class F>
     decltype(auto) shared(F&& f) {
-        return use(Access::Shared,
-                   [&]() -> decltype(auto) { return f(static_cast<const ModelArena&>(model_)); });
+        return use(Access::Shared, [&]() -> decltype(auto) {
+            refuse_half_built(model_);
+            return f(static_cast<const ModelArena&>(model_));
+        });
     }
     /// Moves the whole model out, leaving a new, empty one (caller holds an exclusive borrow).
     ModelArena take_model() { return std::exchange(model_, ModelArena{}); }

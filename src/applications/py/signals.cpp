@@ -34,6 +34,7 @@ void bind_modules(ArenaClass& cls) {
         a.refuse_if(0, check_module_name(name));
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_module");
+            refuse(check_module_depth(m));
             return m.mk_module(name);
         });
     });
@@ -63,6 +64,7 @@ void bind_signals(ArenaClass& cls) {
         int32_t width = a.bit_width(1);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_reg");
+            refuse(check_module_tracked(m, "mk_reg"));
             return m.make_reg(true, name, width);
         });
     });
@@ -72,6 +74,7 @@ void bind_signals(ArenaClass& cls) {
         int32_t width = a.bit_width(1);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_wire");
+            refuse(check_module_tracked(m, "mk_wire"));
             return m.make_wire(true, name, width);
         });
     });
@@ -83,6 +86,7 @@ void bind_signals(ArenaClass& cls) {
         a.check_u64_fits(2, init, width);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_val");
+            refuse(check_module_tracked(m, "mk_val"));
             return m.make_val(true, name, width, init);
         });
     });
@@ -93,6 +97,7 @@ void bind_signals(ArenaClass& cls) {
         std::vector<uint64_t> limbs = a.u64_list(2);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_val_vv");
+            refuse(check_module_tracked(m, "mk_val_vv"));
             return m.make_val_vv(true, name, width, std::move(limbs));
         });
     });
@@ -103,6 +108,7 @@ void bind_signals(ArenaClass& cls) {
         int32_t index_width = a.index_width(2);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_mem_blk");
+            refuse(check_module_tracked(m, "mk_mem_blk"));
             return m.make_mem_blk(true, name, width, index_width);
         });
     });
@@ -117,11 +123,15 @@ void bind_signals(ArenaClass& cls) {
         bool is_read = a.flag(4);
         return self.exclusive([&](ModelArena& m) {
             check_open_for_additions(m, "mk_mem_ele");
+            refuse(check_module_tracked(m, "mk_mem_ele"));
             a.check_ident(m, 1, master);
             a.refuse_if(1, check_hcp_kind(master, HwComponentType::MemBlock));
             a.refuse_if(1, check_mem_ele_module(m, master));
             a.refuse_if(3, check_mem_ele_width(m, master, width));
             a.check_ident(m, 2, index);
+            ModuleRef here = *current_module(m);
+            a.refuse_if(1, check_same_tree(m, master, here));
+            a.refuse_if(2, check_same_tree(m, index, here));
             return m.make_mem_ele(true, name, master, index, width, is_read);
         });
     });
@@ -141,6 +151,8 @@ void bind_value_setter(ArenaClass& cls, const char* method, const char* target_a
             a.refuse_if(0, check_hcp_kind(target, kind));
             a.check_ident(m, 1, value);
             a.refuse_if(1, check_same_width(m, target, value));
+            a.refuse_if(1, check_reset_value(m, target, value));
+            a.refuse_if(1, check_same_tree(m, value, module_of(m, target)));
             (m.*Set)(target, value);
         });
     });

@@ -31,6 +31,7 @@ struct IdentBase {
 
     std::string_view abs_view() const { return abs_name.view(); }
     std::string_view rel_view() const { return rel_name.view(); }
+    /// Renaming: no arena owns the new name, so it stays for the life of the process.
     void set_global_name(std::string_view name);
     void set_rel_name(std::string_view name);
 
@@ -42,6 +43,21 @@ struct IdentBase {
     /// Builds names for a fresh identity: takes an id, checks both names, formats the absolute name
     /// as "{prefix}_{name}_{id}".
     static IdentBase make(std::string_view kind_text, bool is_user_com, std::string_view name);
+
+    /// Hands the references that make() took on both names to `owner`.
+    void give_names_to(NameOwner& owner) const {
+        owner.adopt(abs_name);
+        owner.adopt(rel_name);
+    }
+    /// One more reference on both names, for a holder that may outlive their owner.
+    void retain_names() const {
+        abs_name.retain();
+        rel_name.retain();
+    }
+    void release_names() const {
+        abs_name.release();
+        rel_name.release();
+    }
 };
 
 struct ModuleIdent {

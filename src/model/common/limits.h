@@ -14,6 +14,11 @@ inline constexpr int32_t kMaxBitWidth = 65536;
 /// Widest memory index, in bits (a memory has 2^index_width words).
 inline constexpr int32_t kMaxIndexWidth = 32;
 
+/// Deepest nesting of flow blocks, and of modules. The build and the backend walk both trees
+/// recursively; within these limits they stay far from the end of any thread's stack.
+inline constexpr size_t kMaxFlowBlockDepth = 256;
+inline constexpr size_t kMaxModuleDepth = 256;
+
 /// Bytes of an absolute name kept free beyond the caller's name: the kind prefix, the affixes of
 /// generated names ("IO_OUT_", "_DEFAULT_ZERO", "_CONDSLICE", "_asm", "_ext", "_c", ...), the
 /// separators and up to 20 digits of global id. The longest derived names known take under 50,

@@ -1,8 +1,15 @@
 // The buffered output file and its failures.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 #include "backend_fixture.h"
 #include "backends/verilog/backend_verilog.h"
+#include "common/file_system_error.h"
+#include "util/output_files.h"
 
 namespace velmora::testing {
 namespace {
@@ -74,27 +81,116 @@ ModelArena one_module_model(ModuleIdent& top) {
     return arena;
 }
 
+/// Runs f and returns the file system error it throws.
+template <class F>
+FileSystemError file_system_error(F&& f) {
+    try {
+        f();
+    } catch (const FileSystemError& e) {
+        return e;
+    }
+    return FileSystemError(0, "", "");
+}
+
+/// The entries of a directory, by name.
+std::vector<std::string> entries(const std::filesystem::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        out.push_back(e.path().filename().string());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 TEST_F(FileWriterTest, EmitIntoMissingDirectoryCannotOpenTheFirstFile) {
     ModuleIdent top;
     BackendVerilog backend(one_module_model(top));
     std::string dir = (tmp.path() / "missing").string();
     ::testing::internal::CaptureStdout();
-    std::string msg = panic_message([&] { backend.emit(dir, "design"); });
+    FileSystemError e = file_system_error([&] { backend.emit(dir, "design"); });
     ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(msg, "BackendVerilog::phase_emit — cannot open " + dir +
-                       "/design.v: No such file or directory");
+    EXPECT_EQ(std::string(e.what()), "BackendVerilog::phase_emit — cannot open " + dir +
+                                         "/design.v: No such file or directory");
+    EXPECT_EQ(e.error_code(), ENOENT);
+    EXPECT_EQ(e.path(), dir + "/design.v");
 }
 
-TEST_F(FileWriterTest, EmitOntoAFullDeviceCannotWriteTheFile) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-    std::filesystem::create_symlink("/dev/full", tmp.path() / "design.v");
+/// Lowers the file size limit for one scope; a write past it fails with EFBIG, not a signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = saved_;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*old_handler_)(int) = nullptr;
+};
+
+TEST_F(FileWriterTest, WriteFailureLeavesNoTruncatedFileAndKeepsTheOldOne) {
+    std::ofstream(tmp.path() / "design.v") << "old design";
     ModuleIdent top;
     BackendVerilog backend(one_module_model(top));
     ::testing::internal::CaptureStdout();
-    std::string msg = panic_message([&] { backend.emit(tmp.str(), "design"); });
+    FileSystemError e = [&] {
+        FileSizeLimit limit(64);
+        return file_system_error([&] { backend.emit(tmp.str(), "design"); });
+    }();
     ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(msg, "BackendVerilog::phase_emit — cannot write " + tmp.str() +
-                       "/design.v: No space left on device");
+    EXPECT_EQ(std::string(e.what()), "BackendVerilog::phase_emit — cannot write " + tmp.str() +
+                                         "/design.v: File too large");
+    EXPECT_EQ(e.error_code(), EFBIG);
+    EXPECT_EQ(entries(tmp.path()), std::vector<std::string>{"design.v"});
+    EXPECT_EQ(read_text(tmp.path() / "design.v"), "old design");
+    // A later emit, with room to write, replaces the old file.
+    ::testing::internal::CaptureStdout();
+    backend.emit(tmp.str(), "design");
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(read_text(tmp.path() / "design.v").find("module "), std::string::npos);
+}
+
+TEST_F(FileWriterTest, OutputFileSetRenamesOnlyOnCommit) {
+    std::string a = (tmp.path() / "a.v").string();
+    std::string b = (tmp.path() / "b.v").string();
+    std::ofstream(a) << "old a";
+    {
+        OutputFileSet files("test");
+        files.start(a).write("new a");
+        files.start(b).write("new b");
+        files.finish();
+        EXPECT_EQ(read_text(a), "old a");
+        EXPECT_EQ(entries(tmp.path()).size(), 3u);  // a.v and two temporaries
+    }
+    // Dropped without commit: the temporaries are gone, the old file is untouched.
+    EXPECT_EQ(entries(tmp.path()), std::vector<std::string>{"a.v"});
+    EXPECT_EQ(read_text(a), "old a");
+    OutputFileSet files("test");
+    files.start(a).write("new a");
+    files.start(b).write("new b");
+    files.commit();
+    EXPECT_EQ(entries(tmp.path()), (std::vector<std::string>{"a.v", "b.v"}));
+    EXPECT_EQ(read_text(a), "new a");
+    EXPECT_EQ(read_text(b), "new b");
+}
+
+TEST_F(FileWriterTest, OutputFileSetReportsARenameFailureAndRemovesWhatIsLeft) {
+    std::filesystem::create_directory(tmp.path() / "b.v");  // a file cannot replace a directory
+    OutputFileSet files("test");
+    files.start((tmp.path() / "a.v").string()).write("a");
+    files.start((tmp.path() / "b.v").string()).write("b");
+    files.start((tmp.path() / "c.v").string()).write("c");
+    FileSystemError e = file_system_error([&] { files.commit(); });
+    EXPECT_EQ(std::string(e.what()), "test — cannot replace " + tmp.str() + "/b.v: Is a directory");
+    EXPECT_EQ(e.error_code(), EISDIR);
+    EXPECT_EQ(entries(tmp.path()), (std::vector<std::string>{"a.v", "b.v"}));
 }
 
 }  // namespace

@@ -1,0 +1,130 @@
+"""Writing the Verilog files: paths that cannot be used are refused, a file system failure is an
+OSError naming the file, and a failed emit leaves the output folder as it was."""
+
+import errno
+import os
+
+import pytest
+
+import _velmora as v
+from conftest import run_fresh
+from design_kit import Design
+
+
+def built_backend(with_sub=False):
+    """A backend holding a built design (a top module, and a sub-module when asked), and the
+    file names of the sub-modules."""
+    d = Design()
+    subs = []
+    with d.components(d.top):
+        r = d.arena.mk_reg("r", 4)
+        d.arena.mark_as_io(r, False, "r")
+        if with_sub:
+            sub = d.arena.mk_module("sub")
+            with d.components(sub):
+                d.arena.mk_reg("q", 2)
+            subs.append(f"MODULE_sub_{sub.global_id}")
+    with d.flow(d.top):
+        with d.seq():
+            d.assign(r, 1)
+    d.arena.set_top_module(d.top)
+    d.arena.build_flow()
+    return v.BackendVerilog(d.arena), subs
+
+
+@pytest.mark.parametrize(
+    "out, top, arg, problem",
+    [
+        ("", "top", "output_dir",
+         "the output directory must not be empty (give \".\" for the current directory)"),
+        ("{dir}\x00x", "top", "output_dir",
+         "the output directory contains a NUL character at byte {n}, which no file path can "
+         "hold; remove it"),
+        ("{dir}", "", "top_file_name",
+         "the top file name must not be empty: the top module is written to "
+         "\"{{output_dir}}/{{top_file_name}}.v\""),
+        ("{dir}", "to\x00p", "top_file_name",
+         "the top file name contains a NUL character at byte 2, which no file path can hold; "
+         "remove it"),
+    ],
+    ids=["empty_dir", "nul_in_dir", "empty_file", "nul_in_file"],
+)  # fmt: skip
+def test_unusable_paths_are_refused_before_writing(tmp_path, out, top, arg, problem):
+    backend, _ = built_backend()
+    out = out.format(dir=tmp_path)
+    with pytest.raises(ValueError) as e:
+        backend.emit(out, top)
+    assert str(e.value) == f"argument '{arg}': " + problem.format(n=len(str(tmp_path)))
+    assert list(tmp_path.iterdir()) == []
+    backend.emit(str(tmp_path), "top")
+    assert [p.name for p in tmp_path.iterdir()] == ["top.v"]
+
+
+def test_emit_without_a_top_module_is_refused(tmp_path):
+    backend = v.BackendVerilog(v.ModelArena())
+    with pytest.raises(ValueError) as e:
+        backend.emit(str(tmp_path), "top")
+    assert str(e.value) == (
+        "BackendVerilog::phase_init — no top module set on arena; call set_top_module and "
+        "build_flow before BackendVerilog(arena)"
+    )
+
+
+def test_top_file_name_that_is_another_modules_file_name_is_refused(tmp_path):
+    backend, (sub_file,) = built_backend(with_sub=True)
+    with pytest.raises(ValueError) as e:
+        backend.emit(str(tmp_path), sub_file)
+    assert str(e.value) == (
+        f"BackendVerilog::phase_emit — top file name \"{sub_file}\" is also the file name of "
+        f"module {sub_file}, so one file would overwrite the other; choose another top file name"
+    )
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_missing_output_directory_is_an_os_error_naming_the_file(tmp_path):
+    backend, _ = built_backend()
+    missing = tmp_path / "missing"
+    with pytest.raises(FileNotFoundError) as e:
+        backend.emit(str(missing), "top")
+    path = f"{missing}/top.v"
+    assert e.value.errno == errno.ENOENT
+    assert e.value.filename == path
+    assert e.value.strerror == (
+        f"BackendVerilog::phase_emit — cannot open {path}: No such file or directory"
+    )
+    assert list(tmp_path.iterdir()) == []
+
+
+WRITE_PAST_THE_FILE_SIZE_LIMIT = """
+import os, resource, signal, sys
+sys.path.insert(0, {tests!r})
+from test_emit_files import built_backend
+
+out = {out!r}
+with open(os.path.join(out, "top.v"), "w") as f:
+    f.write("old top")
+backend, _ = built_backend(with_sub=True)
+signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+resource.setrlimit(resource.RLIMIT_FSIZE, (200, resource.RLIM_INFINITY))
+try:
+    backend.emit(out, "top")
+except OSError as e:
+    print("R:", e.errno, e.filename, e.strerror, flush=True)
+resource.setrlimit(resource.RLIMIT_FSIZE, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+print("R:", sorted(os.listdir(out)), open(os.path.join(out, "top.v")).read(), flush=True)
+backend.emit(out, "top")
+text = open(os.path.join(out, "top.v")).read()
+print("R:", len(os.listdir(out)), text.startswith("old"), "endmodule" in text, flush=True)
+"""
+
+
+def test_write_failure_leaves_no_truncated_file_and_keeps_the_old_one(tmp_path):
+    # Run apart: the file size limit is process-wide.
+    tests = os.path.dirname(os.path.abspath(__file__))
+    out = run_fresh(WRITE_PAST_THE_FILE_SIZE_LIMIT.format(tests=tests, out=str(tmp_path)))
+    top = f"{tmp_path}/top.v"
+    assert [line for line in out.splitlines() if line.startswith("R: ")] == [
+        f"R: {errno.EFBIG} {top} BackendVerilog::phase_emit — cannot write {top}: File too large",
+        "R: ['top.v'] old top",
+        "R: 2 False True",
+    ]
