@@ -13,8 +13,12 @@ HcpIdent DynCounter::add(ModelArena& arena, const HcpIdent& addend,
                          const std::optional<HcpIdent>& enable) {
     uint32_t k = add_count++;
     HcpIdent cur = now();
+    // An addend of another width is fitted as an assignment source is ("{addend}_ext", or its
+    // low bits), so that the sum is the counter's width without an implicit widening.
+    SanitizedSrc fit = arena.sanitize_asm_src(reg, addend, std::nullopt, -1, -1);
+    OptSlice addend_slice = fit.kind == 2 ? OptSlice(fit.src_slice) : std::nullopt;
     HcpIdent sum = arena.make_expression(false, cat(name(), "_ADD", k), LogicOp::ArithPlus, cur,
-                                         addend, std::nullopt, std::nullopt);
+                                         fit.src, std::nullopt, addend_slice);
     if (!enable) {
         pending = sum;
         return sum;

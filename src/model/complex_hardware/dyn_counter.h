@@ -26,6 +26,7 @@ public:
     const HcpIdent& now() const { return pending ? *pending : reg; }
 
     /// Chains one addition, enabled by a 1-bit `enable` when given; returns the new running sum.
+    /// The sum is as wide as the counter: it wraps around.
     HcpIdent add(ModelArena& arena, const HcpIdent& addend, const std::optional<HcpIdent>& enable);
     /// "DynCounter update: nothing to commit — call add() first" when nothing is pending.
     Problem update_refusal() const;

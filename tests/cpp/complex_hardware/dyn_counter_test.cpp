@@ -87,6 +87,20 @@ TEST_F(DynCounterTest, SlicedAddendAndEnableBecomeSliceExpressions) {
     EXPECT_EQ(exprs, (std::vector<std::string>{"c_addend_CONDSLICE", "c_en_CONDSLICE", "c_ADD0"}));
 }
 
+TEST_F(DynCounterTest, AddendsOfAnotherWidthAreFittedToTheCounter) {
+    CcpIdent c = arena.make_dyn_counter("c", 8);
+    HcpIdent one_bit = bit("inc");
+    HcpIdent wide = arena.make_wire(true, "wide", 12);
+    HcpIdent s0 = arena.dyn_counter_add(c, one_bit, std::nullopt, std::nullopt, std::nullopt);
+    HcpIdent s1 = arena.dyn_counter_add(c, wide, std::nullopt, std::nullopt, std::nullopt);
+    const Expression& e0 = hcp<Expression>(arena, s0);
+    EXPECT_EQ(name_of(*e0.b), "inc_ext");
+    EXPECT_EQ(arena.hcp_width(*e0.b), 8);
+    const Expression& e1 = hcp<Expression>(arena, s1);
+    EXPECT_EQ(name_of(*e1.b), "wide");
+    EXPECT_EQ(e1.b_slice, (Slice{0, 8}));
+}
+
 TEST_F(DynCounterTest, UpdateCommitsTheChainAsOneAssignmentAndStartsOver) {
     CcpIdent c = arena.make_dyn_counter("c", 8);
     HcpIdent reg = arena.dyn_counter_get_reg(c);
