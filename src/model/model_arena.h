@@ -12,6 +12,7 @@
 
 #include "model/common/ident.h"
 #include "model/complex_hardware/arb_policy.h"
+#include "model/complex_hardware/karray_types.h"
 #include "model/construction_state.h"
 #include "model/hw_component/hcp_term.h"
 #include "model/hw_component/logic_op.h"
@@ -42,6 +43,12 @@ struct SanitizedSrc {
 struct MuxFits {
     SanitizedSrc if_true;
     SanitizedSrc if_false;
+};
+
+/// How a Karray write fitted one source to its field, against the first element it writes.
+struct KarrayFit {
+    SanitizedSrc fit;
+    HcpIdent des;
 };
 
 struct MuxResult {
@@ -189,6 +196,47 @@ public:
     HcpIdent arb_get_master_req_wire(const CcpIdent& arb) const;
     HcpIdent arb_get_leaf_req_wire(const CcpIdent& arb, uint64_t index) const;
     HcpIdent arb_get_leaf_ack_wire(const CcpIdent& arb, uint64_t index) const;
+
+    // ---- Dynamic counters (model/complex_hardware/dyn_counter_ops.cpp) ------------------------
+    /// Makes the "{name}_CNT" register, then the counter, in the current module.
+    CcpIdent make_dyn_counter(std::string_view name, int32_t width);
+    /// Chains `addend` (sliced by "{cnt}_addend") onto the running sum, enabled by the one-bit
+    /// `enable` (sliced by "{cnt}_en") when given; returns the new running sum.
+    HcpIdent dyn_counter_add(const CcpIdent& cnt, const HcpIdent& addend, OptSlice addend_slice,
+                             std::optional<HcpIdent> enable, OptSlice enable_slice);
+    /// Assigns the running sum to the register at this point of the flow (UserError when
+    /// nothing is pending).
+    void dyn_counter_update(const CcpIdent& cnt);
+    HcpIdent dyn_counter_get_reg(const CcpIdent& cnt) const;
+    /// The running sum, or the register when nothing is pending.
+    HcpIdent dyn_counter_get_now(const CcpIdent& cnt) const;
+
+    // ---- Karrays (model/complex_hardware/karray_*.cpp) ----------------------------------------
+    /// Makes "{name}_E{e}_{field}" for every element (row-major) and field, then the array.
+    CcpIdent make_karray(std::string_view name, std::vector<uint64_t> shape,
+                         std::vector<KarrayField> fields, HwComponentType backing);
+    std::vector<uint64_t> karray_shape(const CcpIdent& karray) const;
+    std::vector<KarrayField> karray_fields(const CcpIdent& karray) const;
+    bool karray_is_clocked(const CcpIdent& karray) const;
+    HcpIdent karray_element_hcp(const CcpIdent& karray, const std::vector<uint64_t>& coord,
+                                std::string_view field) const;
+    /// Gives that field of every element the reset value (reg-backed arrays).
+    void karray_reset_field(const CcpIdent& karray, std::string_view field, const HcpIdent& value);
+    /// Builds the read of one field under the selection; the select fns of reduced dimensions
+    /// are called with the arena free, and may build logic through it.
+    HcpIdent karray_read_field_hcp(const CcpIdent& karray, const std::vector<Kidx>& sel,
+                                   const KarrayReduceFns& fns, std::string_view field);
+    /// Writes the sources (by field name; unknown names are skipped) into the selected elements,
+    /// as one assignment node of the current flow scope. Returns how each source was fitted.
+    /// Refusals are UserError, or UserTypeError for the backing and assignment mode.
+    std::vector<KarrayFit> karray_assign_hcps(const CcpIdent& karray, const std::vector<Kidx>& sel,
+                                              const std::vector<KarraySource>& sources,
+                                              bool expect_clocked);
+    /// Reads `src` under its selection and writes every field that `dst` has of the same name
+    /// and width into the selected elements of `dst`.
+    std::vector<KarrayFit> karray_assign_k2k(const CcpIdent& dst, const std::vector<Kidx>& dst_sel,
+                                             const CcpIdent& src, const std::vector<Kidx>& src_sel,
+                                             const KarrayReduceFns& src_fns, bool expect_clocked);
 
     // ---- Update events -----------------------------------------------------------------------
     UpdateEventIdent make_ue_basic(const HcpIdent& src, Slice des_slice, Slice src_slice,

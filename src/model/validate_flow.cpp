@@ -78,8 +78,11 @@ Problem check_flow_block_open(const ModelArena& arena, const FlowBlockIdent& blo
         if (Problem p = check_lazy_chain_close(arena)) return p;
         const FlowStackEntry* parent = landing_entry(arena);
         if (parent == nullptr) return check_placement(nullptr, child);
+        const FlowStackEntry& top = arena.flow_block_stack().back();
         return arena.read_block(parent->block, [&](const FlowBlock& p) -> Problem {
             if (Problem q = check_placement(&p, child)) return q;
+            // A closed chain waiting on top is attached to the parent before the child.
+            if (top.lazy_closed) return p.check_sub_block_after(arena, top.block, child);
             return p.check_sub_block(arena, child);
         });
     });

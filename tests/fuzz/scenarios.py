@@ -18,6 +18,7 @@ class DesignScript:
         self.rec: Owned | None = None
         self.signals: list = []
         self.targets: list = []
+        self.karrays: list = []
 
     def step(self, method: str, *args, width=None):
         if self.rng.random() < self.disturbance:
@@ -83,6 +84,8 @@ class DesignScript:
                     self.extras(kind, sig, width)
             if sig is not None:
                 self.signals.append(sig)
+        if self.rng.random() < 0.4:
+            self.complex_parts()
 
     def extras(self, kind: str, sig, width: int) -> None:
         r = self.rng.random()
@@ -102,19 +105,115 @@ class DesignScript:
         des = self.rng.choice(self.targets)
         self.step("gen_basic_assign", des, self.pick_operand())
 
-    def block(self, depth: int) -> None:
-        factory = self.rng.choice(["mk_flow_block_seq", "mk_flow_block_seq",
-                                   "mk_flow_block_par_auto", "mk_flow_block_par_no_sync"])
-        b = self.step(factory, self.name())
-        self.step("initialize_flow_block", b)
+    def bit(self):
+        """A one-bit signal of the design (a condition), or None when there is none yet."""
+        bits = [x for x in self.signals if self.s.width_of(x) == 1]
+        return self.rng.choice(bits) if bits else None
+
+    def complex_parts(self) -> None:
+        """An arbiter, a dynamic counter or a Karray of the module being described."""
+        kind = self.rng.choice(["arb", "counter", "karray"])
+        if kind == "arb":
+            arb = self.step("mk_arb", self.name(), self.s.values.policy())
+            for _ in range(self.rng.randrange(0, 4)):
+                if self.rng.random() < 0.7:
+                    self.step("arb_add_leaf", arb, self.rng.randrange(0, 3))
+                else:
+                    self.step("arb_add_leaf_locked", arb, 1, self.s.values.channel())
+            if self.rng.random() < 0.5 and self.bit() is not None:
+                self.step("arb_set_master_ack", arb, self.bit())
+            for i in range(2):
+                req = self.step("arb_get_leaf_req_wire", arb, i)
+                if req is not None and req.hw_type == "WIRE":
+                    self.targets.append(req)
+        elif kind == "counter":
+            width = self.rng.choice([1, 4, 8])
+            cnt = self.step("mk_dyn_counter", self.name(), width)
+            for _ in range(self.rng.randrange(0, 3)):
+                self.step("dyn_counter_add", cnt, self.pick_signal(), None, self.bit())
+            self.step("dyn_counter_update", cnt)
+        else:
+            k = self.step("mk_karray", self.name(), self.s.values.shape(),
+                          self.s.values.fields(), self.s.values.backing())
+            sel = [("reduce", [], [])] if self.rng.random() < 0.3 else self.s.selectors(self.rec)
+            read = self.step("karray_read_field_hcp", k, sel, self.s.select_fns(self.rec),
+                             self.s.values.field())
+            if read is not None:
+                self.signals.append(read)
+            self.karrays.append(k)
+
+    def pick_signal(self):
+        return self.rng.choice(self.signals) if self.signals else None
+
+    def body(self, depth: int) -> None:
+        """The statements of a block that takes cycles: nested blocks and assignments."""
         for _ in range(self.rng.choice([0, 1, 1, 2, 3])):
             if depth < 3 and self.rng.random() < 0.3:
                 self.block(depth + 1)
+            elif self.karrays and self.rng.random() < 0.1:
+                k = self.rng.choice(self.karrays)
+                self.step("karray_assign_hcps", k, self.s.selectors(self.rec),
+                          self.pick_operand(), self.rng.random() < 0.5)
             elif self.targets:
                 self.assign()
+
+    def closed(self, factory: str, *args, fill) -> None:
+        b = self.step(factory, self.name(), *args)
+        self.step("initialize_flow_block", b)
+        fill()
         if self.rng.random() < 0.9:
             self.step("check_flow_block_prefinalize", b)
         self.step("finalize_flow_block", b)
+
+    def single_body(self, depth: int):
+        return lambda: self.closed("mk_flow_block_seq", fill=lambda: self.body(depth + 1))
+
+    def zero_cycle_body(self):
+        return lambda: self.assign() if self.targets else None
+
+    def block(self, depth: int) -> None:
+        kind = self.rng.choice(["seq", "seq", "par_auto", "par_no_sync", "cif", "pick", "loop",
+                                "wait", "zif", "zstate"])
+        cond = self.bit()
+        if kind in ("seq", "par_auto", "par_no_sync") or (cond is None and kind != "wait"):
+            factory = "mk_flow_block_" + (kind if kind.startswith("par") else "seq")
+            self.closed(factory, fill=lambda: self.body(depth))
+        elif kind == "cif":
+            self.closed(self.rng.choice(["mk_flow_block_cif", "mk_flow_block_sif"]), cond,
+                        fill=self.single_body(depth))
+            for _ in range(self.rng.randrange(0, 2)):
+                self.closed("mk_flow_block_cselif", self.bit(), fill=self.single_body(depth))
+            if self.rng.random() < 0.5:
+                self.closed("mk_flow_block_cselse", fill=self.single_body(depth))
+        elif kind == "pick":
+            def branches():
+                for _ in range(self.rng.randrange(1, 3)):
+                    self.closed("mk_flow_block_pif", self.bit(), fill=self.single_body(depth))
+                if self.rng.random() < 0.5:
+                    self.closed("mk_flow_block_pidef", fill=self.single_body(depth))
+            self.closed("mk_flow_block_pick", fill=branches)
+        elif kind == "loop":
+            factory = self.rng.choice(["cwhile", "swhile", "do_while", "counter_loop"])
+            arg = self.rng.randrange(1, 4) if factory == "counter_loop" else cond
+            self.closed("mk_flow_block_" + factory, arg, fill=self.single_body(depth))
+        elif kind == "wait":
+            if cond is not None and self.rng.random() < 0.5:
+                self.closed("mk_flow_block_scwait", cond, fill=lambda: None)
+            else:
+                self.closed("mk_flow_block_sywait", self.rng.randrange(1, 4), fill=lambda: None)
+        elif kind == "zif":
+            self.closed("mk_flow_block_zif", cond, fill=self.zero_cycle_body())
+            if self.rng.random() < 0.5:
+                self.closed("mk_flow_block_zelif", self.bit(), fill=self.zero_cycle_body())
+            if self.rng.random() < 0.5:
+                self.closed("mk_flow_block_zelse", fill=self.zero_cycle_body())
+        else:
+            state = self.pick_signal()
+
+            def cases():
+                for value in range(self.rng.randrange(1, 4)):
+                    self.closed("mk_flow_block_zcase", value, fill=self.zero_cycle_body())
+            self.closed("mk_flow_block_zstate", state, fill=cases)
 
 
 def deep_blocks(s: Session, depth: int) -> None:

@@ -16,7 +16,7 @@ from dataclasses import dataclass, field
 
 import _velmora as v
 
-from surface import ARENA_METHODS, BACKEND_METHODS, IDENT_KINDS, WEIGHTS
+from surface import ARENA_METHODS, BACKEND_METHODS, CCP_TYPES, IDENT_KINDS, WEIGHTS
 from values import Values, not_a_value
 
 UNSENDABLE = ("ModelArena is unsendable, but sent to another thread",
@@ -137,6 +137,8 @@ class Session:
                 return self.rng.choice(pool)[0]
             return not_a_value(self.rng)
         own = [i for i, owner in pool[-60:] if owner is rec]
+        if kind in CCP_TYPES:
+            own = [i for i in own if i.ccp_type == CCP_TYPES[kind]]
         if own and self.rng.random() < 0.9:
             return self.rng.choice(own)
         if pool:
@@ -166,6 +168,14 @@ class Session:
         if kind.startswith("slice:"):
             signal = earlier[int(kind[6:])] if int(kind[6:]) < len(earlier) else None
             return vals.slice_for(self.width_of(signal))
+        if kind == "sel":
+            return self.selectors(rec)
+        if kind == "fns":
+            return self.select_fns(rec)
+        if kind == "sources":
+            if self.rng.random() < 0.4:
+                return self.operand(rec)
+            return {vals.field(): self.operand(rec) for _ in range(self.rng.randrange(0, 3))}
         if kind == "output_dir":
             return vals.output_dir(self.out_dir())
         return getattr(vals, kind)()
@@ -174,6 +184,49 @@ class Session:
         if self.rng.random() < 0.7:
             return self.pick_ident("hcp", rec)
         return self.values.big_int()
+
+    def selectors(self, rec: Owned):
+        if self.values.hostile() and self.rng.random() < 0.3:
+            return self.rng.choice([None, "static", [("static",)], [("x", [], [])],
+                                    [("static", [2**64], [])], [("dyn", [1], [None])]])
+        out = []
+        for _ in range(self.rng.randrange(0, 3)):
+            kind = self.rng.choice(["static", "dyn", "cus", "reduce"])
+            if kind == "static":
+                out.append((kind, [self.rng.randrange(0, 5)], []))
+            elif kind == "dyn":
+                out.append((kind, [], [self.pick_ident("hcp", rec)]))
+            elif kind == "cus":
+                out.append((kind, [], [self.pick_ident("hcp", rec)
+                                       for _ in range(self.rng.randrange(0, 4))]))
+            else:
+                out.append((kind, [], []))
+        return out
+
+    def select_fns(self, rec: Owned):
+        """Select fns for Karray reduce selectors: they pick one side, answer garbage, raise, or
+        call back into the model while the reduce is running."""
+        if self.values.hostile() and self.rng.random() < 0.3:
+            return self.rng.choice([None, 3, [3], {"a": None}, {2**70: None}])
+
+        def pick(a, a_idx, b, b_idx, level):
+            r = self.rng.random()
+            if r < 0.1:
+                raise HookError("raised by a select fn")
+            if r < 0.2:
+                self.log("-- re-entered from a select fn")
+                if self.depth < 2:
+                    self.depth += 1
+                    try:
+                        self.random_arena_call()
+                    finally:
+                        self.depth -= 1
+            if r < 0.3:
+                return self.rng.choice([None, (1, []), (self.pick_ident("hcp", rec), [1])])
+            sig = a[0][1] if a else self.pick_ident("hcp", rec)
+            return (self.pick_ident("hcp", rec) if self.values.hostile() else sig, [])
+
+        return [pick if self.rng.random() < 0.8 else None for _ in range(self.rng.randrange(1, 3))]
 
     def arguments(self, params, rec: Owned):
         args: list = []

@@ -5,7 +5,8 @@ checks that the table and the classes agree)."""
 from __future__ import annotations
 
 # Kinds: name, io_name, width, opt_width (a width or None), index_width, count, u64, limbs, flag,
-# op, unary_op, policy, channel, module, hcp, ccp, mem_blk (an HcpIdent, a memory block when
+# op, unary_op, policy, channel, arb, counter, karray (CcpIdents), shape (a list of counts), fields (a list of (name, width)),
+# field, backing, sel (Karray selectors), fns (select fns), sources (a Karray write source), module, hcp, mem_blk (an HcpIdent, a memory block when
 # plausible), block, operand, terms (a list of operands), and "slice:<k>" (a slice of the signal
 # given as argument k).
 COND_BLOCK = (("name", "name"), ("cond_i", "hcp"), ("cond_slice", "slice:1"))
@@ -87,16 +88,37 @@ ARENA_METHODS: dict[str, tuple[tuple[str, str], ...]] = {
     "gen_sum_cnt": (("name", "name"), ("bits", "terms"), ("width", "opt_width")),
     # arbiters
     "mk_arb": (("name", "name"), ("policy", "policy")),
-    "arb_add_leaf": (("arb_i", "ccp"), ("priority", "count")),
-    "arb_add_leaf_locked": (("arb_i", "ccp"), ("priority", "count"), ("channel", "channel")),
-    "arb_lock_master_ack": (("arb_i", "ccp"),),
-    "arb_set_master_ack": (("arb_i", "ccp"), ("src_i", "hcp"), ("src_slice", "slice:1")),
-    "arb_set_hold": (("arb_i", "ccp"), ("cond_i", "hcp"), ("cond_slice", "slice:1")),
-    "arb_set_reset": (("arb_i", "ccp"), ("cond_i", "hcp"), ("cond_slice", "slice:1")),
-    "arb_leaf_count": (("arb_i", "ccp"),),
-    "arb_get_master_req_wire": (("arb_i", "ccp"),),
-    "arb_get_leaf_req_wire": (("arb_i", "ccp"), ("idx", "u64")),
-    "arb_get_leaf_ack_wire": (("arb_i", "ccp"), ("idx", "u64")),
+    "arb_add_leaf": (("arb_i", "arb"), ("priority", "count")),
+    "arb_add_leaf_locked": (("arb_i", "arb"), ("priority", "count"), ("channel", "channel")),
+    "arb_lock_master_ack": (("arb_i", "arb"),),
+    "arb_set_master_ack": (("arb_i", "arb"), ("src_i", "hcp"), ("src_slice", "slice:1")),
+    "arb_set_hold": (("arb_i", "arb"), ("cond_i", "hcp"), ("cond_slice", "slice:1")),
+    "arb_set_reset": (("arb_i", "arb"), ("cond_i", "hcp"), ("cond_slice", "slice:1")),
+    "arb_leaf_count": (("arb_i", "arb"),),
+    "arb_get_master_req_wire": (("arb_i", "arb"),),
+    "arb_get_leaf_req_wire": (("arb_i", "arb"), ("idx", "u64")),
+    "arb_get_leaf_ack_wire": (("arb_i", "arb"), ("idx", "u64")),
+    # dynamic counters
+    "mk_dyn_counter": (("name", "name"), ("width", "width")),
+    "dyn_counter_add": (("cnt_i", "counter"), ("addend_i", "hcp"), ("addend_slice", "slice:1"),
+                        ("enable_i", "hcp"), ("enable_slice", "slice:3")),
+    "dyn_counter_update": (("cnt_i", "counter"),),
+    "dyn_counter_get_reg": (("cnt_i", "counter"),),
+    "dyn_counter_get_now": (("cnt_i", "counter"),),
+    # Karrays
+    "mk_karray": (("name", "name"), ("shape", "shape"), ("fields", "fields"),
+                  ("backing", "backing")),
+    "karray_shape": (("karray_i", "karray"),),
+    "karray_fields": (("karray_i", "karray"),),
+    "karray_is_clocked": (("karray_i", "karray"),),
+    "karray_element_hcp": (("karray_i", "karray"), ("coord", "shape"), ("field", "field")),
+    "karray_reset_field": (("karray_i", "karray"), ("field", "field"), ("value", "operand")),
+    "karray_read_field_hcp": (("karray_i", "karray"), ("sel", "sel"), ("fns", "fns"),
+                              ("field", "field")),
+    "karray_assign_hcps": (("karray_i", "karray"), ("sel", "sel"), ("sources", "sources"),
+                           ("expect_clocked", "flag")),
+    "karray_assign_k2k": (("dst_i", "karray"), ("dst_sel", "sel"), ("src_i", "karray"),
+                          ("src_sel", "sel"), ("src_fns", "fns"), ("expect_clocked", "flag")),
 }
 
 BACKEND_METHODS: dict[str, tuple[tuple[str, str], ...]] = {
@@ -113,8 +135,12 @@ WEIGHTS: dict[str, float] = {
     "untrack_module_at_flow_init": 2, "build_flow": 1.5, "set_top_module": 1.5,
     "mk_flow_block_cif": 1.5, "mk_flow_block_zif": 1.5, "mk_flow_block_cwhile": 1.5,
     "mk_flow_block_counter_loop": 1.5, "gen_mux": 2, "mk_arb": 1.5, "arb_add_leaf": 2,
+    "mk_karray": 2, "karray_read_field_hcp": 2, "karray_assign_hcps": 2, "mk_dyn_counter": 1.5,
+    "dyn_counter_add": 2,
 }
 
 # Identity classes: what the fuzzer's pools hold, by the kind that asks for them.
 IDENT_KINDS = {"module": "ModuleIdent", "hcp": "HcpIdent", "block": "FlowBlockIdent",
-               "ccp": "CcpIdent"}
+               "arb": "CcpIdent", "counter": "CcpIdent", "karray": "CcpIdent"}
+# The complex component type a CcpIdent kind asks for, when plausible.
+CCP_TYPES = {"arb": "ARB", "counter": "DCNT", "karray": "KARRAY"}

@@ -130,6 +130,28 @@ class Values:
             return self.rng.choice([2, -1, "Req", None, v.ArbSamePriPolicy.AckAll])
         return self.rng.choice(list(v.ArbLockedChannel) + [0, 1])
 
+    def shape(self) -> object:
+        if self.hostile():
+            return self.rng.choice([[], [0], [2**64], [-1], [2**20, 2**20], "2", None, [1.5],
+                                    [PlainIndex(2)], (3, 2**40)])
+        return [self.rng.choice([1, 2, 3, 4]) for _ in range(self.rng.randrange(1, 3))]
+
+    def field(self) -> object:
+        if self.hostile():
+            return self.rng.choice(["", "nope", None, 3, "x" * 300])
+        return self.rng.choice(["v", "w", "f"])
+
+    def fields(self) -> object:
+        if self.hostile():
+            return self.rng.choice([[], [("v", 0)], [("v", 8), ("v", 4)], [("", 1)], [(1, 2)],
+                                    [("v",)], "v", None, [("v", 2**40)], [("v", -3)]])
+        return [(f, self.rng.choice([1, 4, 8])) for f in ["v", "w", "f"][:self.rng.randrange(1, 4)]]
+
+    def backing(self) -> object:
+        if self.hostile():
+            return self.rng.choice([v.HwComponentType.MEM_BLOCK, 99, -1, None, "REG"])
+        return self.rng.choice([v.HwComponentType.REG, v.HwComponentType.WIRE])
+
     def index_width(self) -> object:
         if self.hostile():
             return self.width()

@@ -6,6 +6,7 @@ import pytest
 import _velmora as v
 
 COND_FACTORIES = ["cif", "sif", "cselif", "zif", "zelif", "pif"]
+LOOP_FACTORIES = ["cwhile", "do_while"]
 TYPE_TEXT = {
     "cif": "COND_IF", "sif": "COND_IF", "cselif": "COND_ELIF", "cselse": "COND_ELIF",
     "zif": "ZERO_COND_IF", "zelif": "ZERO_COND_ELIF", "zelse": "ZERO_COND_ELIF",
@@ -32,7 +33,7 @@ class Flow:
     def make(self, kind, name=None, *args):
         if not args:
             args = {"zstate": (self.sel,), "zcase": (0,)}.get(kind, ())
-            if kind in COND_FACTORIES:
+            if kind in COND_FACTORIES or kind in LOOP_FACTORIES:
                 args = (self.c,)
         b = getattr(self.arena, f"mk_flow_block_{kind}")(name or kind, *args)
         self.nouns[b.global_id] = (kind, name or kind)
@@ -50,7 +51,8 @@ class Flow:
     def label(self, b):
         """How messages name a block: its noun and absolute name."""
         kind, name = self.nouns[b.global_id]
-        return f"{kind} {b.block_type}_{name}_{b.global_id}"
+        noun = "do-while" if kind == "do_while" else kind
+        return f"{noun} {b.block_type}_{name}_{b.global_id}"
 
     def body(self, parent_kind, name="body"):
         """A closed body for `parent_kind`: a seq of one step, or one assignment."""
@@ -240,16 +242,18 @@ def test_zero_cycle_block_is_not_the_body_of_an_elif(f):
     ("cif", "cond block already has a body sub-block"),
     ("cselse", "cond elif/else already has a body sub-block"),
     ("pif", "pick branch already has a body sub-block"),
+    ("cwhile", "while block already has a body sub-block"),
+    ("do_while", "do-while block already has a body sub-block"),
 ])  # fmt: skip
-def test_second_body_is_refused(f, parent, text):
+@pytest.mark.parametrize("first_kind", ["seq", "cif"])
+def test_second_body_is_refused(f, parent, text, first_kind):
     if parent == "cselse":
         f.closed("cif")
     if parent == "pif":
         f.open("pick")
     p = f.open(parent, "p")
-    first = f.open("seq", "first")
-    f.arena.gen_basic_assign(f.r, 1)
-    f.close(first)
+    # A closed cif waits on top for an elif or else; the second body would attach after it.
+    first = f.closed(first_kind, "first")
     second = f.make("seq", "second")
     refused(lambda: f.arena.initialize_flow_block(second),
             f"{f.label(p)} cannot take {f.label(second)}: {text} ({f.label(first)}); put the "

@@ -7,7 +7,7 @@ from pathlib import Path
 
 import pytest
 
-from verilog_tools import HAVE_IVERILOG
+from verilog_tools import HAVE_IVERILOG, HAVE_VERILATOR, lint
 
 EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
 
@@ -37,3 +37,24 @@ def test_loop_demo_emits_bursts_of_three_pulses_while_run_is_high(tmp_path):
     assert sum(pulses) == 6  # two bursts of three; the second was started while run was high
     assert pulses[:10] == [0, 0, 1, 0, 1, 0, 1, 0, 0, 0]
     assert samples[23]["bursts"] == 2
+
+
+@pytest.mark.skipif(not HAVE_IVERILOG, reason="Icarus Verilog is not installed")
+def test_karray_demo_register_file_reads_what_was_written(tmp_path):
+    samples = run_example("karray_demo.py", tmp_path)
+    assert sorted(samples) == list(range(10))
+    data, valid, writes = [0] * 4, [0] * 4, 0
+    for k in range(10):
+        s = samples[k]
+        # The write and the count happen on the edge before the sample; reads are combinational.
+        if s["we"]:
+            data[s["waddr"]], valid[s["waddr"]] = s["wdata"], 1
+        writes += s["we"]
+        best = max((d for d, ok in zip(data, valid) if ok), default=0)
+        seen = (s["rdata"], s["rvalid"], s["best"], s["writes"])
+        assert seen == (data[s["raddr"]], valid[s["raddr"]], best, writes), f"cycle {k}"
+    assert samples[6]["rvalid"] == 0 and samples[7]["best"] == 200
+    if HAVE_VERILATOR:
+        top = next(line.split()[1].rstrip("(") for line in (tmp_path / "rf_top.v").read_text()
+                   .splitlines() if line.startswith("module "))
+        assert lint(tmp_path, top) == []

@@ -1,4 +1,4 @@
-// Complex hardware: arbiters.
+// Complex hardware: arbiters here; dynamic counters and Karrays in their own files.
 #include <nanobind/nanobind.h>
 
 #include "applications/py/converters.h"
@@ -138,6 +138,8 @@ void bind_complex_hardware_methods(ArenaClass& cls) {
     bind_arb_creation(cls);
     bind_arb_settings(cls);
     bind_arb_queries(cls);
+    bind_dyn_counter_methods(cls);
+    bind_karray_methods(cls);
 }
 
 }  // namespace velmora::py

@@ -95,6 +95,11 @@ public:
     CallArgs(const char* method, std::initializer_list<const char*> names, size_t n_required,
              const nanobind::args& args, const nanobind::kwargs& kwargs);
 
+    /// The argument as passed (invalid when absent), for converters of a binding file's own.
+    nanobind::handle value(size_t i) const { return values_[i]; }
+    /// Raises TypeError "argument '{name}': {reason}".
+    [[noreturn]] void fail_type(size_t i, const std::string& reason) const { fail(i, reason); }
+
     /// True when the argument was passed and is not None.
     bool present(size_t i) const { return values_[i].is_valid() && !values_[i].is_none(); }
 

@@ -38,4 +38,15 @@ OwnedObject::Borrow::~Borrow() {
     }
 }
 
+OwnedObject::Release::Release(OwnedObject& o) : owner_(o) {
+    if (owner_.borrows_ != -1)
+        panic(cat(owner_.class_name_, ": release without an exclusive borrow"));
+    owner_.borrows_ = 0;
+}
+
+OwnedObject::Release::~Release() {
+    // The callback's own calls have ended (borrows are scoped), so the object is free again.
+    owner_.borrows_ = -1;
+}
+
 }  // namespace velmora::py

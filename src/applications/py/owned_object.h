@@ -26,6 +26,19 @@ public:
         return std::forward<F>(f)();
     }
 
+    /// Gives up the exclusive borrow of the running call while a Python callback it makes runs,
+    /// so that the callback may call the object; takes the borrow back on every path.
+    class Release {
+    public:
+        explicit Release(OwnedObject& o);
+        ~Release();
+        Release(const Release&) = delete;
+        Release& operator=(const Release&) = delete;
+
+    private:
+        OwnedObject& owner_;
+    };
+
 private:
     class Borrow {
     public:
@@ -67,6 +80,12 @@ public:
             refuse_half_built(model_);
             return f(static_cast<const ModelArena&>(model_));
         });
+    }
+    /// Runs a Python callback of the running exclusive call with the arena free for it.
+    template <class F>
+    decltype(auto) released(F&& f) {
+        Release release(*this);
+        return std::forward<F>(f)();
     }
     /// Moves the whole model out, leaving a new, empty one (caller holds an exclusive borrow).
     ModelArena take_model() { return std::exchange(model_, ModelArena{}); }

@@ -18,7 +18,9 @@ void bind_expression_methods(ArenaClass& cls);        // expressions.cpp
 void bind_assign_methods(ArenaClass& cls);            // assign.cpp
 void bind_flow_methods(ArenaClass& cls);              // flow.cpp
 void bind_generator_methods(ArenaClass& cls);         // generators.cpp
-void bind_complex_hardware_methods(ArenaClass& cls);  // complex_hardware.cpp
+void bind_complex_hardware_methods(ArenaClass& cls);  // complex_hardware.cpp, with the two below
+void bind_dyn_counter_methods(ArenaClass& cls);       // dyn_counter.cpp
+void bind_karray_methods(ArenaClass& cls);            // karray.cpp
 void bind_naming_methods(ArenaClass& cls);            // backend.cpp
 
 }  // namespace velmora::py

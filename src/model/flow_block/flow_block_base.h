@@ -76,6 +76,14 @@ public:
     /// May `child` (not yet attached) become a sub block of this block?
     virtual std::optional<std::string> check_sub_block(const ModelArena& arena,
                                                        const FlowBlock& child) const;
+    /// As check_sub_block, when the closed chain `pending`, waiting on top of the stack, is
+    /// attached to this block first (opening `child` closes the chain).
+    virtual std::optional<std::string> check_sub_block_after(const ModelArena& arena,
+                                                             const FlowBlockIdent& pending,
+                                                             const FlowBlock& child) const {
+        (void)pending;
+        return check_sub_block(arena, child);
+    }
     /// May `con` continue this lazily closed chain?
     virtual std::optional<std::string> check_con_block(const ModelArena& arena,
                                                        const FlowBlock& con) const;

@@ -16,17 +16,31 @@ void SingleBodyBlock::add_sub_flow_block(const ModelArena&, const FlowBlockIdent
 
 std::optional<std::string> SingleBodyBlock::check_sub_block(const ModelArena& arena,
                                                             const FlowBlock& child) const {
+    const FlowBlockIdent* body = base.sub_blocks_i.empty() ? nullptr : &base.sub_blocks_i.front();
+    return check_body(arena, body, child);
+}
+
+std::optional<std::string> SingleBodyBlock::check_sub_block_after(const ModelArena& arena,
+                                                                  const FlowBlockIdent& pending,
+                                                                  const FlowBlock& child) const {
+    const FlowBlockIdent* body = base.sub_blocks_i.empty() ? &pending : &base.sub_blocks_i.front();
+    return check_body(arena, body, child);
+}
+
+std::optional<std::string> SingleBodyBlock::check_body(const ModelArena& arena,
+                                                       const FlowBlockIdent* body,
+                                                       const FlowBlock& child) const {
     if (child.get_ident().join_policy == FlowBlockJoinPolicy::BasicNodeFlow) {
         return refuse_child(*this, child,
                             cat("a zero-cycle block cannot be the body of a ", noun(),
                                 ", whose body takes cycles; put the ", child.noun(),
                                 " inside a seq and make the seq the body"));
     }
-    if (!base.sub_blocks_i.empty()) {
-        std::string body = arena.read_block(base.sub_blocks_i.front(), block_label);
+    if (body != nullptr) {
+        std::string label = arena.read_block(*body, block_label);
         return refuse_child(
             *this, child,
-            cat(texts().second_body, " (", body, "); put the steps of the body in one seq"));
+            cat(texts().second_body, " (", label, "); put the steps of the body in one seq"));
     }
     return std::nullopt;
 }

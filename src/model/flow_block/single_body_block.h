@@ -28,6 +28,9 @@ public:
     void add_sub_flow_block(const ModelArena& arena, const FlowBlockIdent& block) override;
     std::optional<std::string> check_sub_block(const ModelArena& arena,
                                                const FlowBlock& child) const override;
+    std::optional<std::string> check_sub_block_after(const ModelArena& arena,
+                                                     const FlowBlockIdent& pending,
+                                                     const FlowBlock& child) const override;
     std::optional<std::string> check_basic_node() const override;
     std::optional<std::string> check_prefinalize() const override;
 
@@ -36,6 +39,11 @@ public:
 
 protected:
     virtual const BodyTexts& texts() const = 0;
+
+private:
+    /// The refusal of `child` when `body` (if any) is the body already.
+    std::optional<std::string> check_body(const ModelArena& arena, const FlowBlockIdent* body,
+                                          const FlowBlock& child) const;
 };
 
 /// A branch of a chain or a pick: a condition (absent for an else or a default) and a body, whose
