@@ -6,3 +6,4 @@ bash scripts/setup.sh
 out="${1:-out}"
 python3 examples/seq_demo.py "$out/seq_demo"
 python3 examples/loop_demo.py "$out/loop_demo"
+python3 examples/pipeline_demo.py "$out/pipeline_demo"
