@@ -361,3 +361,14 @@ def test_shared_unit_blocks_are_refused_after_build_flow(arena, top, method, arg
             f"{method}: build_flow has already built the design's control; nothing can be added "
             "to the model after it")
     assert arena.arb_leaf_count(arb) == 0
+
+
+def test_bind_condition_of_another_arena_is_refused(f):
+    other = v.ModelArena()
+    other.track_module_at_com_init(other.mk_module("m"))
+    cond = other.mk_wire("oc", 1)
+    refused(lambda: f.arena.mk_flow_block_zync_multi("z", [(f.a, None, False, cond)], False),
+            f"argument 'binds': bind 0: WIRE_oc_{cond.global_id} is not a component of this "
+            "arena (an identity from another ModelArena, or one kept after BackendVerilog took "
+            "the model)")
+    assert leaf_counts(f) == (0, 0)

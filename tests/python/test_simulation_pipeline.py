@@ -28,16 +28,23 @@ def first(trace, value):
 
 
 class SharedUnit(Design):
-    """Registers in the top module: d (the item handed over), s0 and s1 (the steps around the
-    zyncs). A pipeline's registers are made where the pipeline stands: q (the item it took in
-    its first body state) and n (passes run)."""
+    """Registers of the client (the top module, or with `client_module` a sub-module "client"):
+    d (the item handed over), s0 and s1 (the steps around the zyncs). A pipeline's registers are
+    made where the pipeline stands: q (the item it took in its first body state) and n (passes
+    run)."""
 
-    def __init__(self):
+    def __init__(self, client_module: bool = False):
         super().__init__()
+        self.client = self.top
         with self.components(self.top):
+            if client_module:
+                self.client = self.arena.mk_module("client")
+                self.arena.track_module_at_com_init(self.client)
             self.d = self.reg("d", 8)
             self.s0 = self.reg("s0", 1)
             self.s1 = self.reg("s1", 4)
+            if client_module:
+                self.arena.untrack_module_at_com_init(self.client)
 
     def inc(self, r, name):
         return self.arena.mk_expression(name, v.LogicOp.ArithPlus, r, 1)
@@ -72,24 +79,22 @@ class SharedUnit(Design):
 
 
 def two_items_on_one_pipeline(where: str):
-    """seq [s0; zync A {d <= 5}; zync B {d <= 7}; s1] on arbiter `a`, in the top module; the
-    pipeline with its q and n in the top module or in a sub-module."""
-    u = SharedUnit()
+    """seq [s0; zync A {d <= 5}; zync B {d <= 7}; s1] on arbiter `a` of the top module. `where`
+    says what stands in a sub-module: nothing ("top"), the pipeline with its q and n ("server"),
+    or the seq of zyncs with d, s0 and s1 ("client")."""
+    u = SharedUnit(client_module=where == "client")
     with u.components(u.top):
         arb = u.arena.mk_arb("a", P.AckOne)
         server = u.top
-        if where == "sub":
+        if where == "server":
             server = u.arena.mk_module("server")
             u.arena.track_module_at_com_init(server)
             u.arena.untrack_module_at_com_init(server)
     q, n, n_inc = u.server_regs(server)
-    with u.flow(u.top):
+    with u.flow(u.client):
         u.items(lambda: (u.zync(arb, 5, "A"), u.zync(arb, 7, "B")))
-        if where == "top":
-            u.pipeline(arb, q, n, n_inc)
-    if where == "sub":
-        with u.flow(server):
-            u.pipeline(arb, q, n, n_inc)
+    with u.flow(server):
+        u.pipeline(arb, q, n, n_inc)
     return u
 
 
@@ -126,7 +131,15 @@ def test_zync_exit_is_one_pulse_in_the_grant_cycle(top_module_trace):
 def test_pipeline_in_a_sub_module_serves_like_one_in_the_top_module(tmp_path, top_module_trace):
     # Regression: grant logic built before the sub-module's pipeline set the master ack ignored
     # the pipeline's entrance, so B was taken while the pipeline was busy, and lost.
-    emitted, sim = two_items_on_one_pipeline("sub").run(tmp_path, OUTPUTS, cycles=14)
+    emitted, sim = two_items_on_one_pipeline("server").run(tmp_path, OUTPUTS, cycles=14)
+    assert sim.samples == top_module_trace[1].samples
+    check_lint(emitted)
+
+
+def test_zyncs_in_a_sub_module_are_served_like_zyncs_in_the_top_module(tmp_path,
+                                                                      top_module_trace):
+    # Their leaves' signals live in the sub-module; the grants come from the top module.
+    emitted, sim = two_items_on_one_pipeline("client").run(tmp_path, OUTPUTS, cycles=14)
     assert sim.samples == top_module_trace[1].samples
     check_lint(emitted)
 
@@ -349,4 +362,54 @@ def test_zync_in_a_par_auto_fills_its_slot_only_when_granted(tmp_path):
     assert sim["d"] == [0, 0] + [1] * 4 + [2] * 4
     assert sim["e"] == [0, 0, 0] + [1] * 7
     assert sim["s1"] == [0] * 7 + [1] * 3
+    check_lint(emitted)
+
+
+@pytest.mark.parametrize("to_b", [0, 1])
+def test_any_mode_bind_asks_only_while_its_condition_holds(tmp_path, to_b):
+    u, (a, b), regs = two_servers()
+    with u.components(u.top):
+        use_b = u.input("use_b")
+        use_a = u.arena.mk_expression_single("use_a", v.LogicOp.BitwiseInvr, use_b)
+    with u.flow(u.top):
+        u.items(lambda: zync_on(u, [(a, None, False, use_a), (b, None, False, use_b)], 9, "z"))
+        serve(u, (a, b), regs)
+    emitted, sim = u.run(tmp_path, SERVER_OUTPUTS, cycles=7, inputs={"use_b": 1},
+                         stimulus={"use_b": [to_b] * 7}, sync=True)
+    # A's turn comes first (sample 1); when the item goes to B, A's turn passes unused and B's
+    # turn in sample 2 is granted.
+    served, idle = ("nb", "na") if to_b else ("na", "nb")
+    granted = 2 if to_b else 1
+    assert sim["d"] == [0] * (granted + 1) + [9] * (6 - granted)
+    assert sim[served] == [0] * (granted + 3) + [1] * (4 - granted)
+    assert sim[idle] == [0] * 7
+    check_lint(emitted)
+
+
+@pytest.mark.parametrize("c", [0, 1])
+def test_zync_holding_a_zero_cycle_choice_assigns_in_its_grant_cycle(tmp_path, c):
+    u = SharedUnit()
+    with u.components(u.top):
+        arb = u.arena.mk_arb("a", P.AckOne)
+        choose = u.input("c")
+    q, n, n_inc = u.server_regs(u.top)
+
+    def zyncs():
+        with u.block(u.arena.mk_flow_block_zync("z", arb)):
+            with u.flow_block("zif", choose):
+                u.assign(u.d, 5)
+            with u.flow_block("zelse"):
+                u.assign(u.d, 6)
+            u.assign(u.s0, 0)
+
+    with u.flow(u.top):
+        u.items(zyncs)
+        u.pipeline(arb, q, n, n_inc)
+    emitted, sim = u.run(tmp_path, {"d": 8, "q": 8, "s0": 1}, cycles=6, inputs={"c": 1},
+                         stimulus={"c": [c] * 6})
+    # Granted in sample 1: the choice and the plain assignment both take effect there.
+    value = 5 if c else 6
+    assert sim["d"] == [0, 0] + [value] * 4
+    assert sim["s0"] == [0, 1, 0, 0, 0, 0]
+    assert sim["q"] == [0, 0, 0] + [value] * 3
     check_lint(emitted)
