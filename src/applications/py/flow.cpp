@@ -139,9 +139,6 @@ void bind_loop_factories(ArenaClass& cls) {
                        });
 }
 
-/// The priority of a leaf taken by a pipeline or zync when none is given.
-constexpr int32_t kDefaultLeafPriority = 10;
-
 /// "bind {k}: {problem}", so that a refusal names the bind it is about.
 Problem of_bind(size_t k, Problem problem) {
     if (problem) return cat("bind ", k, ": ", *problem);

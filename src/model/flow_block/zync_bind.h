@@ -10,10 +10,13 @@
 
 namespace velmora {
 
+/// The priority of the leaf a pipeline or a zync bind takes when none is given.
+inline constexpr int32_t kDefaultLeafPriority = 10;
+
 /// One arbiter a zync block is to contend on, as the caller gives it.
 struct ZyncBindRequest {
     CcpIdent arb;
-    int32_t priority = 10;
+    int32_t priority = kDefaultLeafPriority;
     bool auto_ack = false;         // an Ack-locked leaf: always granted, no grant logic
     std::optional<HcpIdent> cond;  // one bit; the bind requests only while it holds
 };
