@@ -14,6 +14,7 @@
 #include "model/complex_hardware/arb_policy.h"
 #include "model/complex_hardware/karray_types.h"
 #include "model/construction_state.h"
+#include "model/flow_block/zync_bind.h"
 #include "model/hw_component/hcp_term.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/slice.h"
@@ -350,6 +351,18 @@ public:
     FlowBlockIdent make_flow_block_scwait(std::string_view name, const HcpIdent& cond,
                                           OptSlice cond_slice);
     FlowBlockIdent make_flow_block_sywait(std::string_view name, int32_t cycle);
+    /// A pipeline fed by `arb`: adds the pipeline's own leaf (Req-locked with `auto_req`) and
+    /// reserves the arbiter's master ack, which the pipeline drives once built.
+    FlowBlockIdent make_flow_block_pip(std::string_view name, const CcpIdent& arb, int32_t priority,
+                                       bool auto_req, bool auto_restart);
+    /// A zync on one arbiter, without condition.
+    FlowBlockIdent make_flow_block_zync(std::string_view name, const CcpIdent& arb,
+                                        int32_t priority, bool auto_ack);
+    /// A zync on several arbiters: one leaf on each, in order; granted by any (or, with
+    /// `match_all`, every) arbiter.
+    FlowBlockIdent make_flow_block_zync_multi(std::string_view name,
+                                              const std::vector<ZyncBindRequest>& binds,
+                                              bool match_all);
     void initialize_flow_block(const FlowBlockIdent& block);
     /// The block's structural problem, if any. A closed if chain still waiting right above the
     /// block for more branches is attached to it first, so that the check sees it.

@@ -17,7 +17,7 @@ from dataclasses import dataclass, field
 import _velmora as v
 
 from surface import ARENA_METHODS, BACKEND_METHODS, CCP_TYPES, IDENT_KINDS, WEIGHTS
-from values import Values, not_a_value
+from values import ClearingIndex, GrowingIndex, ShrinkingIndex, Values, not_a_value
 
 UNSENDABLE = ("ModelArena is unsendable, but sent to another thread",
               "BackendVerilog is unsendable, but sent to another thread")
@@ -168,6 +168,8 @@ class Session:
         if kind.startswith("slice:"):
             signal = earlier[int(kind[6:])] if int(kind[6:]) < len(earlier) else None
             return vals.slice_for(self.width_of(signal))
+        if kind == "binds":
+            return self.zync_binds(rec)
         if kind == "sel":
             return self.selectors(rec)
         if kind == "fns":
@@ -202,6 +204,21 @@ class Session:
             else:
                 out.append((kind, [], []))
         return out
+
+    def zync_binds(self, rec: Owned):
+        """(arbiter, priority or None, auto ack, condition or None) tuples, some of them hostile:
+        a priority whose __index__ empties the list being read."""
+        binds: list = []
+        for _ in range(self.rng.randrange(0, 4)):
+            arb = self.pick_ident("arb", rec)
+            cond = self.pick_ident("hcp", rec) if self.rng.random() < 0.5 else None
+            priority = self.values.opt_count()
+            if self.values.hostile() and self.rng.random() < 0.5:
+                priority = self.rng.choice([ClearingIndex, ShrinkingIndex, GrowingIndex])(binds, 1)
+            binds.append((arb, priority, self.rng.random() < 0.5, cond))
+        if self.values.hostile() and self.rng.random() < 0.3:
+            return self.rng.choice([None, "abc", [None], [(1, 2)], (b for b in binds)])
+        return binds
 
     def select_fns(self, rec: Owned):
         """Select fns for Karray reduce selectors: they pick one side, answer garbage, raise, or

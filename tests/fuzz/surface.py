@@ -6,7 +6,7 @@ from __future__ import annotations
 
 # Kinds: name, io_name, width, opt_width (a width or None), index_width, count, u64, limbs, flag,
 # op, unary_op, policy, channel, arb, counter, karray (CcpIdents), shape (a list of counts), fields (a list of (name, width)),
-# field, backing, sel (Karray selectors), fns (select fns), sources (a Karray write source), module, hcp, mem_blk (an HcpIdent, a memory block when
+# field, backing, binds (zync binds), opt_count, sel (Karray selectors), fns (select fns), sources (a Karray write source), module, hcp, mem_blk (an HcpIdent, a memory block when
 # plausible), block, operand, terms (a list of operands), and "slice:<k>" (a slice of the signal
 # given as argument k).
 COND_BLOCK = (("name", "name"), ("cond_i", "hcp"), ("cond_slice", "slice:1"))
@@ -78,6 +78,12 @@ ARENA_METHODS: dict[str, tuple[tuple[str, str], ...]] = {
     "mk_flow_block_scwait": COND_BLOCK,
     "mk_flow_block_counter_loop": (("name", "name"), ("last_loop_cnt", "count")),
     "mk_flow_block_sywait": (("name", "name"), ("cycle", "count")),
+    "mk_flow_block_pip": (("name", "name"), ("arb_i", "arb"), ("priority", "opt_count"),
+                          ("auto_req", "flag"), ("auto_restart", "flag")),
+    "mk_flow_block_zync": (("name", "name"), ("arb_i", "arb"), ("priority", "opt_count"),
+                           ("auto_ack", "flag")),
+    "mk_flow_block_zync_multi": (("name", "name"), ("binds", "binds"), ("match_all", "flag"),
+                                 ("priority", "opt_count")),
     # generators
     "gen_mux": (("name", "name"), ("cond_i", "hcp"), ("cond_slice", "slice:1"),
                 ("if_true", "operand"), ("if_false", "operand"), ("true_slice", "slice:3"),

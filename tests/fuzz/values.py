@@ -120,6 +120,9 @@ class Values:
     def opt_width(self) -> object:
         return None if self.rng.random() < 0.4 else self.width()
 
+    def opt_count(self) -> object:
+        return None if self.rng.random() < 0.4 else self.count()
+
     def policy(self) -> object:
         if self.hostile():
             return self.rng.choice([3, -1, 2**40, "AckOne", None, v.ArbLockedChannel.Ack])

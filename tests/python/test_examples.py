@@ -58,3 +58,15 @@ def test_karray_demo_register_file_reads_what_was_written(tmp_path):
         top = next(line.split()[1].rstrip("(") for line in (tmp_path / "rf_top.v").read_text()
                    .splitlines() if line.startswith("module "))
         assert lint(tmp_path, top) == []
+
+
+@pytest.mark.skipif(not HAVE_IVERILOG, reason="Icarus Verilog is not installed")
+def test_pipeline_demo_serves_each_client_once_the_higher_priority_first(tmp_path):
+    samples = run_example("pipeline_demo.py", tmp_path)
+    trace = [samples[k] for k in sorted(samples)]
+    # Client A (priority 10) is granted at once; B waits for the unit's next entrance.
+    assert [s["x"] for s in trace[:6]] == [0, 3, 3, 3, 4, 4]
+    assert [s["served"] for s in trace] == [0, 0, 0, 0, 1, 1, 1, 2, 2, 2]
+    assert trace[-1]["total"] == 3 * 3 + 4 * 4
+    assert [s["done_a"] for s in trace][:3] == [0, 0, 1]
+    assert [s["done_b"] for s in trace][:6] == [0, 0, 0, 0, 0, 1]

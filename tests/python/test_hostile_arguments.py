@@ -48,6 +48,39 @@ def test_mk_val_vv_limbs_index_error_is_raised_unchanged(arena, top):
     assert arena.get_hw_bit_sz(arena.mk_val_vv("y", 64, (5,))) == 64
 
 
+ZYNC_BINDS_THAT_CHANGE_THEIR_LIST = """
+import _velmora as v
+
+class Index:
+    def __init__(self, owner, value, change):
+        self.owner, self.value, self.change = owner, value, change
+
+    def __index__(self):
+        self.change(self.owner)
+        return self.value
+
+arena = v.ModelArena()
+arena.track_module_at_com_init(arena.mk_module("m"))
+arbs = [arena.mk_arb(f"a{{k}}", v.ArbSamePriPolicy.AckOne) for k in range(3)]
+changes = {{
+    "clear": lambda l: l.clear(),
+    "shrink": lambda l: l.__delitem__(slice(1, None)),
+    "grow": lambda l: l.extend([(arbs[0], None, False, None)] * 1000),
+}}
+binds = []
+binds += [(arbs[0], Index(binds, 3, changes["{change}"]), False, None),
+          (arbs[1], None, True, None), (arbs[2], 5, False, None)]
+z = arena.mk_flow_block_zync_multi("z", binds, False)
+print(z.block_type, [arena.arb_leaf_count(a) for a in arbs])
+"""
+
+
+@pytest.mark.parametrize("change", ["clear", "shrink", "grow"])
+def test_zync_binds_whose_priority_index_changes_the_list_are_read_from_a_copy(change):
+    out = run_fresh(ZYNC_BINDS_THAT_CHANGE_THEIR_LIST.format(change=change))
+    assert out == "ZYNC [1, 1, 1]\n"
+
+
 RETURNED = "pass an identity that a ModelArena method returned"
 
 

@@ -11,13 +11,6 @@ namespace nb = nanobind;
 namespace velmora::py {
 namespace {
 
-/// The arbiter argument `i`: a CcpIdent (TypeError otherwise) of kind ARB (TypeError otherwise).
-CcpIdent arb_arg(const CallArgs& a, size_t i) {
-    CcpIdent arb = a.ident<CcpIdent>(i);
-    a.refuse_kind_if(i, check_ccp_kind(arb, CcpType::Arb));
-    return arb;
-}
-
 /// A change to an arbiter: refused once the control is built, and the arbiter must be ours. A
 /// change that makes a signal (a leaf, a constant, a condition slice) makes it in the module on
 /// top of the trace stack, so one must be tracked.
@@ -40,7 +33,7 @@ void bind_arb_creation(ArenaClass& cls) {
     });
     cls.def("arb_add_leaf", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("arb_add_leaf", {"arb_i", "priority"}, 2, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         int32_t priority = a.i32(1);
         return self.exclusive([&](ModelArena& m) {
             check_arb_change(m, a, "arb_add_leaf", arb);
@@ -49,7 +42,7 @@ void bind_arb_creation(ArenaClass& cls) {
     });
     cls.def("arb_add_leaf_locked", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("arb_add_leaf_locked", {"arb_i", "priority", "channel"}, 3, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         int32_t priority = a.i32(1);
         auto channel = a.enumeration<ArbLockedChannel>(2);
         return self.exclusive([&](ModelArena& m) {
@@ -66,7 +59,7 @@ void bind_arb_signal_setter(ArenaClass& cls, const char* method, const char* sig
                             const char* slice_arg, ArbSetting setting, ArbSignalSetter set) {
     cls.def(method, [=](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a(method, {"arb_i", signal_arg, slice_arg}, 2, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         HcpIdent signal = a.ident<HcpIdent>(1);
         OptSlice slice = a.slice(2);
         self.exclusive([&](ModelArena& m) {
@@ -81,7 +74,7 @@ void bind_arb_signal_setter(ArenaClass& cls, const char* method, const char* sig
 void bind_arb_settings(ArenaClass& cls) {
     cls.def("arb_lock_master_ack", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("arb_lock_master_ack", {"arb_i"}, 1, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         self.exclusive([&](ModelArena& m) {
             check_arb_change(m, a, "arb_lock_master_ack", arb);
             a.refuse_if(0, check_arb_setting_free(m, arb, ArbSetting::LockedMasterAck));
@@ -101,7 +94,7 @@ using ArbLeafGetter = HcpIdent (ModelArena::*)(const CcpIdent&, uint64_t) const;
 void bind_leaf_getter(ArenaClass& cls, const char* method, ArbLeafGetter get) {
     cls.def(method, [=](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a(method, {"arb_i", "idx"}, 2, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         uint64_t index = a.u64(1);
         return self.shared([&](const ModelArena& m) {
             a.check_ident(m, 0, arb);
@@ -114,7 +107,7 @@ void bind_leaf_getter(ArenaClass& cls, const char* method, ArbLeafGetter get) {
 void bind_arb_queries(ArenaClass& cls) {
     cls.def("arb_leaf_count", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("arb_leaf_count", {"arb_i"}, 1, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         return self.shared([&](const ModelArena& m) {
             a.check_ident(m, 0, arb);
             return m.arb_leaf_count(arb);
@@ -122,7 +115,7 @@ void bind_arb_queries(ArenaClass& cls) {
     });
     cls.def("arb_get_master_req_wire", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
         CallArgs a("arb_get_master_req_wire", {"arb_i"}, 1, args, kwargs);
-        CcpIdent arb = arb_arg(a, 0);
+        CcpIdent arb = a.arb(0);
         return self.shared([&](const ModelArena& m) {
             a.check_ident(m, 0, arb);
             return m.arb_get_master_req_wire(arb);

@@ -26,6 +26,17 @@ nb::object exact_int(nb::handle h) {
     return nb::steal(v);
 }
 
+int32_t to_i32_or_raise(nb::handle exact) {
+    int overflow = 0;
+    long long x = PyLong_AsLongLongAndOverflow(exact.ptr(), &overflow);
+    if (x == -1 && PyErr_Occurred()) throw nb::python_error();
+    if (overflow != 0 || x < std::numeric_limits<int32_t>::min() ||
+        x > std::numeric_limits<int32_t>::max()) {
+        raise_py(PyExc_OverflowError, kIntTooLarge);
+    }
+    return static_cast<int32_t>(x);
+}
+
 uint64_t to_u64_or_raise(nb::handle exact) {
     unsigned long long v = PyLong_AsUnsignedLongLong(exact.ptr());
     if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) throw nb::python_error();
@@ -220,14 +231,7 @@ void check_can_make_component(const ModelArena& arena, const char* method) {
 int32_t CallArgs::i32(size_t i) const {
     nb::object v = exact_int(values_[i]);
     if (!v.is_valid()) fail(i, expected("int", values_[i]));
-    int overflow = 0;
-    long long x = PyLong_AsLongLongAndOverflow(v.ptr(), &overflow);
-    if (x == -1 && PyErr_Occurred()) throw nb::python_error();
-    if (overflow != 0 || x < std::numeric_limits<int32_t>::min() ||
-        x > std::numeric_limits<int32_t>::max()) {
-        raise_py(PyExc_OverflowError, kIntTooLarge);
-    }
-    return static_cast<int32_t>(x);
+    return to_i32_or_raise(v);
 }
 
 std::optional<int32_t> CallArgs::opt_i32(size_t i) const {
@@ -303,7 +307,8 @@ std::vector<HcpTerm> CallArgs::term_list(size_t i) const {
         PyByteArray_Check(h.ptr())) {
         fail(i, expected("a sequence of (HcpIdent, Slice or None) pairs", h));
     }
-    nb::object seq = nb::steal(PySequence_Fast(h.ptr(), "expected a sequence"));
+    // A copy: an __index__ run while the items are read cannot change it under us.
+    nb::object seq = nb::steal(PySequence_Tuple(h.ptr()));
     if (!seq.is_valid()) throw nb::python_error();
     Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
     std::vector<HcpTerm> out;
@@ -323,6 +328,53 @@ std::vector<HcpTerm> CallArgs::term_list(size_t i) const {
         OptSlice range;
         if (!slice.is_none()) range = nb::cast<Slice>(slice);
         out.push_back(HcpTerm{nb::cast<HcpIdent>(sig), range});
+    }
+    return out;
+}
+
+CcpIdent CallArgs::arb(size_t i) const {
+    CcpIdent id = ident<CcpIdent>(i);
+    refuse_kind_if(i, check_ccp_kind(id, CcpType::Arb));
+    return id;
+}
+
+std::vector<PyZyncBind> CallArgs::zync_binds(size_t i) const {
+    static constexpr const char* kShape = "(CcpIdent, int or None, bool, HcpIdent or None)";
+    nb::handle h = values_[i];
+    if (!PySequence_Check(h.ptr()) || PyUnicode_Check(h.ptr()) || PyBytes_Check(h.ptr()) ||
+        PyByteArray_Check(h.ptr())) {
+        fail(i, expected(cat("a sequence of ", kShape, " tuples").c_str(), h));
+    }
+    // A copy: an __index__ run while the items are read cannot change it under us.
+    nb::object seq = nb::steal(PySequence_Tuple(h.ptr()));
+    if (!seq.is_valid()) throw nb::python_error();
+    Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
+    std::vector<PyZyncBind> out;
+    out.reserve(static_cast<size_t>(n));
+    for (Py_ssize_t k = 0; k < n; ++k) {
+        nb::handle item = PySequence_Fast_GET_ITEM(seq.ptr(), k);
+        bool is_tuple = (PyTuple_Check(item.ptr()) || PyList_Check(item.ptr())) &&
+                        PySequence_Size(item.ptr()) == 4;
+        nb::object f[4];
+        if (is_tuple) {
+            for (int j = 0; j < 4; ++j) f[j] = nb::steal(PySequence_GetItem(item.ptr(), j));
+        }
+        nb::object priority = is_tuple && !f[1].is_none() ? exact_int(f[1]) : nb::object();
+        bool ok = is_tuple && nb::isinstance<CcpIdent>(f[0]) &&
+                  (f[1].is_none() || priority.is_valid()) && PyBool_Check(f[2].ptr()) &&
+                  (f[3].is_none() || nb::isinstance<HcpIdent>(f[3]));
+        if (!ok) {
+            std::string got = is_tuple
+                                  ? cat("(", py_type_name(f[0]), ", ", py_type_name(f[1]), ", ",
+                                        py_type_name(f[2]), ", ", py_type_name(f[3]), ")")
+                                  : py_type_name(item);
+            fail(i, cat("item ", k, ": expected a ", kShape, " tuple, got ", got));
+        }
+        PyZyncBind bind{nb::cast<CcpIdent>(f[0]), std::nullopt, f[2].ptr() == Py_True,
+                        std::nullopt};
+        if (priority.is_valid()) bind.priority = to_i32_or_raise(priority);
+        if (!f[3].is_none()) bind.cond = nb::cast<HcpIdent>(f[3]);
+        out.push_back(std::move(bind));
     }
     return out;
 }

@@ -85,6 +85,15 @@ struct PyOperand {
     const HcpIdent* ident() const { return std::get_if<HcpIdent>(&value); }
 };
 
+/// One bind of a zync block as Python gives it: (arbiter, priority or None, auto_ack, cond or
+/// None).
+struct PyZyncBind {
+    CcpIdent arb;
+    std::optional<int32_t> priority;
+    bool auto_ack = false;
+    std::optional<HcpIdent> cond;
+};
+
 /// The Python type name of `h` ("str", "ModuleIdent", ...).
 std::string py_type_name(nanobind::handle h);
 
@@ -120,6 +129,11 @@ public:
     PyOperand operand(size_t i) const;
     /// A sequence of (HcpIdent, Slice or None) pairs.
     std::vector<HcpTerm> term_list(size_t i) const;
+    /// A sequence of zync binds (shapes only; the model checks come later).
+    std::vector<PyZyncBind> zync_binds(size_t i) const;
+
+    /// An arbiter: a CcpIdent (TypeError otherwise) of kind ARB (TypeError otherwise).
+    CcpIdent arb(size_t i) const;
 
     template <class Id>
     Id ident(size_t i) const {

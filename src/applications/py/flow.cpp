@@ -5,6 +5,7 @@
 #include "applications/py/errors.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
+#include "model/complex_hardware/arb_checks.h"
 #include "model/model_arena.h"
 #include "model/validate.h"
 #include "util/str_cat.h"
@@ -140,6 +141,78 @@ void bind_loop_factories(ArenaClass& cls) {
                        });
 }
 
+/// "bind {k}: {problem}", so that a refusal names the bind it is about.
+Problem of_bind(size_t k, Problem problem) {
+    if (problem) return cat("bind ", k, ": ", *problem);
+    return problem;
+}
+
+/// The model checks of a zync's binds, in order: each arbiter and condition belongs to the arena,
+/// each condition is one bit, and no arbiter is bound twice.
+void check_zync_binds(const ModelArena& m, const CallArgs& a, size_t arg,
+                      const std::vector<ZyncBindRequest>& binds) {
+    for (size_t k = 0; k < binds.size(); ++k) {
+        a.refuse_if(arg, of_bind(k, check_ident(m, binds[k].arb)));
+        if (!binds[k].cond) continue;
+        a.refuse_if(arg, of_bind(k, check_ident(m, *binds[k].cond)));
+        a.check_cond_as(
+            m, arg, *binds[k].cond, std::nullopt,
+            cat("the condition of bind ", k, ", on ", binds[k].arb.ident_base.abs_view()));
+    }
+    a.refuse_if(arg, check_zync_arbs_distinct(binds));
+}
+
+void bind_shared_unit_factories(ArenaClass& cls) {
+    cls.def("mk_flow_block_pip", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_flow_block_pip", {"name", "arb_i", "priority", "auto_req", "auto_restart"},
+                   2, args, kwargs);
+        std::string name = a.name(0);
+        CcpIdent arb = a.arb(1);
+        int32_t priority = a.opt_i32(2).value_or(kDefaultLeafPriority);
+        bool auto_req = a.flag(3);
+        bool auto_restart = a.flag(4);
+        return self.exclusive([&](ModelArena& m) {
+            check_can_make_component(m, "mk_flow_block_pip");
+            a.check_ident(m, 1, arb);
+            a.refuse_if(1, check_arb_pipeline_free(m, arb));
+            return m.make_flow_block_pip(name, arb, priority, auto_req, auto_restart);
+        });
+    });
+    cls.def("mk_flow_block_zync", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_flow_block_zync", {"name", "arb_i", "priority", "auto_ack"}, 2, args,
+                   kwargs);
+        std::string name = a.name(0);
+        CcpIdent arb = a.arb(1);
+        int32_t priority = a.opt_i32(2).value_or(kDefaultLeafPriority);
+        bool auto_ack = a.flag(3);
+        return self.exclusive([&](ModelArena& m) {
+            check_can_make_component(m, "mk_flow_block_zync");
+            a.check_ident(m, 1, arb);
+            return m.make_flow_block_zync(name, arb, priority, auto_ack);
+        });
+    });
+    cls.def("mk_flow_block_zync_multi", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
+        CallArgs a("mk_flow_block_zync_multi", {"name", "binds", "match_all", "priority"}, 3, args,
+                   kwargs);
+        std::string name = a.name(0);
+        std::vector<PyZyncBind> given = a.zync_binds(1);
+        bool match_all = a.flag(2);
+        int32_t priority = a.opt_i32(3).value_or(kDefaultLeafPriority);
+        if (given.empty()) raise_value_error("zync requires at least one arb bind");
+        std::vector<ZyncBindRequest> binds;
+        for (size_t k = 0; k < given.size(); ++k) {
+            a.refuse_kind_if(1, of_bind(k, check_ccp_kind(given[k].arb, CcpType::Arb)));
+            binds.push_back(ZyncBindRequest{given[k].arb, given[k].priority.value_or(priority),
+                                            given[k].auto_ack, given[k].cond});
+        }
+        return self.exclusive([&](ModelArena& m) {
+            check_can_make_component(m, "mk_flow_block_zync_multi");
+            check_zync_binds(m, a, 1, binds);
+            return m.make_flow_block_zync_multi(name, binds, match_all);
+        });
+    });
+}
+
 void bind_factories(ArenaClass& cls) {
     bind_named_factory(cls, "mk_flow_block_seq", [](ModelArena& m, const std::string& name) {
         return m.make_flow_block_seq(name);
@@ -203,6 +276,7 @@ void bind_lifecycle(ArenaClass& cls) {
 void bind_flow_methods(ArenaClass& cls) {
     bind_factories(cls);
     bind_loop_factories(cls);
+    bind_shared_unit_factories(cls);
     bind_lifecycle(cls);
 }
 

@@ -21,7 +21,8 @@ nb::object as_sequence(nb::handle h) {
         PyByteArray_Check(h.ptr())) {
         return nb::object();
     }
-    nb::object seq = nb::steal(PySequence_Fast(h.ptr(), "expected a sequence"));
+    // A copy: an __index__ run while the items are read cannot change it under us.
+    nb::object seq = nb::steal(PySequence_Tuple(h.ptr()));
     if (!seq.is_valid()) throw nb::python_error();
     return seq;
 }

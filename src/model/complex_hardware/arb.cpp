@@ -43,13 +43,36 @@ Problem Arb::reset_refusal() const {
 }
 
 Problem Arb::master_ack_refusal() const {
-    if (!master_ack) return std::nullopt;
-    return cat(kMasterAckTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    if (master_ack) return cat(kMasterAckTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    return reserved_master_ack();
 }
 
 Problem Arb::lock_master_ack_refusal() const {
-    if (!master_ack) return std::nullopt;
-    return cat(kLockTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    if (master_ack) return cat(kLockTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    return reserved_master_ack();
+}
+
+Problem Arb::reserved_master_ack() const {
+    if (!pipeline) return std::nullopt;
+    return cat("the master ack of ", ident.ident_base.abs_view(), " is driven by pipeline ",
+               pipeline->ident_base.abs_view(),
+               ", which lets the arbiter grant only when it can take an item; an arbiter that "
+               "feeds a pipeline takes no master ack of its own");
+}
+
+Problem Arb::pipeline_refusal() const {
+    if (pipeline) {
+        return cat(ident.ident_base.abs_view(), " already feeds pipeline ",
+                   pipeline->ident_base.abs_view(),
+                   "; an arbiter feeds one pipeline (give the second pipeline an arbiter of its "
+                   "own)");
+    }
+    if (master_ack) {
+        return cat("the master ack of ", ident.ident_base.abs_view(),
+                   " is already set or locked; a pipeline drives its arbiter's master ack itself, "
+                   "so leave it unset on an arbiter that feeds a pipeline");
+    }
+    return std::nullopt;
 }
 
 Problem Arb::leaf_index_refusal(uint64_t index) const {
@@ -84,6 +107,11 @@ void Arb::set_master_ack_src(const HcpIdent& src, int32_t width) {
 void Arb::set_master_ack_locked(const HcpIdent& mack) {
     if (master_ack) panic(std::string(kLockTwice));
     master_ack = mack;
+}
+
+void Arb::reserve_for_pipeline(const FlowBlockIdent& block) {
+    if (Problem p = pipeline_refusal()) panic(*p);
+    pipeline = block;
 }
 
 const ArbLeaf& Arb::leaf(uint64_t index) const {

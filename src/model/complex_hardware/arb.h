@@ -29,6 +29,9 @@ public:
     std::optional<HcpIdent> user_reset;
     std::vector<ArbLeaf> leaves;
     ArbSamePriPolicy same_pri_policy = ArbSamePriPolicy::AckOne;
+    /// The pipeline block this arbiter feeds, if any. It drives the master ack at its build, so
+    /// the master ack is reserved for it from the moment the block is made.
+    std::optional<FlowBlockIdent> pipeline;
 
     Arb(CcpIdent id, HcpIdent mreq_wire, ArbSamePriPolicy policy)
         : CcpBase(std::move(id)), mreq(std::move(mreq_wire)), same_pri_policy(policy) {}
@@ -42,15 +45,25 @@ public:
     Problem master_ack_refusal() const;
     Problem lock_master_ack_refusal() const;
     Problem leaf_index_refusal(uint64_t index) const;
+    /// Why a pipeline block could not be made on this arbiter.
+    Problem pipeline_refusal() const;
+    /// The master ack is reserved for the pipeline this arbiter feeds.
+    Problem reserved_master_ack() const;
 
     void set_user_hold(const HcpIdent& hold, int32_t width);
     void set_user_reset(const HcpIdent& reset, int32_t width);
     void set_master_ack_src(const HcpIdent& src, int32_t width);
     void set_master_ack_locked(const HcpIdent& mack);
     const ArbLeaf& leaf(uint64_t index) const;
+    /// Records the pipeline that will drive the master ack.
+    void reserve_for_pipeline(const FlowBlockIdent& block);
 
     /// The master request and every grant (see arb_build.cpp).
     void build(ModelArena& arena) override;
 };
+
+/// Drives a one-bit arbiter signal (a request or a grant) from `src`: one always-on event of the
+/// internal priority.
+void drive_arb_signal(ModelArena& arena, const HcpIdent& wire, const HcpIdent& src);
 
 }  // namespace velmora

@@ -8,14 +8,6 @@
 namespace velmora {
 namespace {
 
-/// Drives a one-bit wire from `src`: one always-on event of the internal priority.
-void drive(ModelArena& arena, const HcpIdent& wire, const HcpIdent& src) {
-    arena.with_hcp(wire, [&](HcpBase& w) {
-        w.bind_src(arena, src, Slice{0, 1}, 0, 1, DEFAULT_UE_PRI_INTERNAL_MIN, ClockMode::ClkFree,
-                   std::nullopt);
-    });
-}
-
 /// OR of the requests of the leaves `pick` selects, in index order ("node_logic_expr" chain).
 template <class Pick>
 std::optional<HcpIdent> or_of_requests(ModelArena& arena, const std::vector<ArbLeaf>& leaves,
@@ -52,9 +44,16 @@ bool same_pri_blocks(ArbSamePriPolicy policy, size_t i, size_t j) {
 
 }  // namespace
 
+void drive_arb_signal(ModelArena& arena, const HcpIdent& wire, const HcpIdent& src) {
+    arena.with_hcp(wire, [&](HcpBase& w) {
+        w.bind_src(arena, src, Slice{0, 1}, 0, 1, DEFAULT_UE_PRI_INTERNAL_MIN, ClockMode::ClkFree,
+                   std::nullopt);
+    });
+}
+
 void Arb::build(ModelArena& arena) {
     if (leaves.empty()) return;
-    drive(arena, mreq, *or_of_requests(arena, leaves, [](size_t) { return true; }));
+    drive_arb_signal(arena, mreq, *or_of_requests(arena, leaves, [](size_t) { return true; }));
 
     for (size_t i = 0; i < leaves.size(); ++i) {
         const ArbLeaf& leaf = leaves[i];
@@ -71,7 +70,7 @@ void Arb::build(ModelArena& arena) {
             return leaves[j].priority == leaf.priority && same_pri_blocks(same_pri_policy, i, j);
         });
         ack = unless(arena, ack, same, "arb_same_inv", "arb_ack_same");
-        drive(arena, leaf.ack, ack);
+        drive_arb_signal(arena, leaf.ack, ack);
     }
 }
 

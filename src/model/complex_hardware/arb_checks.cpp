@@ -22,6 +22,10 @@ Problem check_arb_setting_free(const ModelArena& arena, const CcpIdent& arb, Arb
     });
 }
 
+Problem check_arb_pipeline_free(const ModelArena& arena, const CcpIdent& arb) {
+    return read_ccp_as<Arb>(arena, arb, [](const Arb& a) { return a.pipeline_refusal(); });
+}
+
 Problem check_arb_leaf_index(const ModelArena& arena, const CcpIdent& arb, uint64_t index) {
     return read_ccp_as<Arb>(arena, arb, [&](const Arb& a) { return a.leaf_index_refusal(index); });
 }

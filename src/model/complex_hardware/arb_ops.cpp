@@ -38,7 +38,11 @@ uint64_t ModelArena::arb_add_leaf_locked(const CcpIdent& arb_i, int32_t priority
 
 void ModelArena::arb_set_master_ack(const CcpIdent& arb_i, const HcpIdent& src,
                                     OptSlice src_slice) {
-    std::string_view name = read_ccp_as<Arb>(*this, arb_i, [](const Arb& a) { return a.name(); });
+    std::string_view name = read_ccp_as<Arb>(*this, arb_i, [](const Arb& a) {
+        // The pipeline an arbiter feeds sets the master ack itself (arb_set_master_ack_src).
+        if (Problem p = a.reserved_master_ack()) panic(*p);
+        return a.name();
+    });
     HcpIdent resolved = resolve_cond_slice(cat(name, "_mack"), src, src_slice);
     arb_set_master_ack_src(arb_i, resolved);
 }
@@ -50,6 +54,7 @@ void ModelArena::arb_set_master_ack_src(const CcpIdent& arb_i, const HcpIdent& s
 
 void ModelArena::arb_lock_master_ack(const CcpIdent& arb_i) {
     with_ccp_as<Arb>(*this, arb_i, [&](Arb& arb) {
+        if (Problem p = arb.reserved_master_ack()) panic(*p);
         arb.set_master_ack_locked(make_val(true, cat(arb.name(), "_MACK"), 1, 1));
     });
 }

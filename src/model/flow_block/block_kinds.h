@@ -9,6 +9,7 @@
 #include "model/flow_block/par.h"
 #include "model/flow_block/pick.h"
 #include "model/flow_block/pick_if.h"
+#include "model/flow_block/pipeline.h"
 #include "model/flow_block/seq.h"
 #include "model/flow_block/wait.h"
 #include "model/flow_block/while_loop.h"
@@ -16,6 +17,7 @@
 #include "model/flow_block/zero_cond_if.h"
 #include "model/flow_block/zero_switch.h"
 #include "model/flow_block/zero_switch_case.h"
+#include "model/flow_block/zync.h"
 
 #define VELMORA_BLOCK_KINDS(X)                 \
     X(Sequential, FlowBlockSeq)                \
@@ -31,4 +33,6 @@
     X(WhileLoop, FlowBlockWhile)               \
     X(DoWhile, FlowBlockDoWhile)               \
     X(CounterLoop, FlowBlockCounterLoop)       \
-    X(Wait, FlowBlockWait)
+    X(Wait, FlowBlockWait)                     \
+    X(Pipeline, FlowBlockPip)                  \
+    X(Zync, FlowBlockZync)
