@@ -16,6 +16,7 @@ if [ ${#need_apt[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need_apt[@]}" >/dev/null
 fi
 
-python3 -m pip install -q --disable-pip-version-check scikit-build-core nanobind ninja pytest
+python3 -m pip install -q --disable-pip-version-check scikit-build-core nanobind ninja \
+    -r tests/requirements.txt
 python3 -m pip install -q --disable-pip-version-check --no-build-isolation \
     -Cbuild-dir=build/py .
