@@ -11,8 +11,10 @@
 
 namespace velmora {
 
+/// A slot of one kind's group. 32 bits of index are plenty for one kind of one design and keep
+/// the handle, carried by every identity, at 8 bytes.
 struct ArenaHandle {
-    uint64_t index = 0;
+    uint32_t index = 0;
     uint32_t generation = 0xFFFFFFFFu;
 
     static constexpr ArenaHandle unset() { return ArenaHandle{}; }
@@ -38,7 +40,8 @@ template <class T>
 class ArenaGroup {
 public:
     ArenaHandle insert(T object) {
-        ArenaHandle handle{static_cast<uint64_t>(nodes_.size()), 0};
+        if (nodes_.size() >= kMaxSlots) panic("arena group is full: 2^32 - 1 objects of one kind");
+        ArenaHandle handle{static_cast<uint32_t>(nodes_.size()), 0};
         nodes_.push_back(ArenaNode<T>{std::move(object), 0});
         nodes_.back().value.set_arena_handle(handle);
         return handle;
@@ -70,6 +73,7 @@ public:
     }
 
     size_t size() const { return nodes_.size(); }
+    static constexpr size_t kMaxSlots = 0xFFFFFFFFu;
 
     /// Handle check shared by every access: index first, then generation.
     void check_handle(ArenaHandle h) const { (void)node_checked(h); }

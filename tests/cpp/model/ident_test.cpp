@@ -18,17 +18,18 @@ std::string message_of(const std::function<void()>& f) {
 }
 
 // Identity records are copied everywhere: keep them small.
-static_assert(sizeof(IdentBase) <= 40);
-static_assert(sizeof(ModuleIdent) <= 64);
-static_assert(sizeof(HcpIdent) <= 72);
-static_assert(sizeof(NcpIdent) <= 48);
-static_assert(sizeof(UpdateEventIdent) <= 48);
-static_assert(sizeof(FlowBlockIdent) <= 48);
+static_assert(sizeof(ArenaHandle) == 8);
+static_assert(sizeof(IdentBase) <= 32);
+static_assert(sizeof(ModuleIdent) <= 48);
+static_assert(sizeof(HcpIdent) <= 56);
+static_assert(sizeof(NcpIdent) <= 40);
+static_assert(sizeof(UpdateEventIdent) <= 40);
+static_assert(sizeof(FlowBlockIdent) <= 40);
 
 TEST(IdentSize, IdentityRecordsStaySmall) {
-    EXPECT_LE(sizeof(HcpIdent), 72u);
-    EXPECT_LE(sizeof(ModuleIdent), 64u);
-    EXPECT_LE(sizeof(IdentBase), 40u);
+    EXPECT_LE(sizeof(HcpIdent), 56u);
+    EXPECT_LE(sizeof(ModuleIdent), 48u);
+    EXPECT_LE(sizeof(IdentBase), 32u);
 }
 
 TEST(IdentNames, AbsoluteNameIsKindNameAndGlobalId) {
