@@ -147,7 +147,9 @@ def test_slice_attributes_are_read_only(attr):
 @pytest.mark.parametrize(
     "args, kwargs, message",
     [
-        ((1,), {}, "argument 'stop': missing required argument"),
+        ((1,), {}, "__init__(): incompatible function arguments. The following argument types are "
+                   "supported:\n    1. __init__(self, start: int, stop: int) -> None\n\n"
+                   "Invoked with types: _velmora.Slice, int"),
         (("1", 2), {}, "argument 'start': expected int, got str"),
         ((1.0, 2), {}, "argument 'start': expected int, got float"),
     ],

@@ -11,10 +11,11 @@ namespace velmora::py {
 
 ArenaClass register_arena_class(nb::module_& m) {
     ArenaClass cls(m, "ModelArena");
-    cls.def("__init__", [](ArenaObject* self, nb::args args, nb::kwargs kwargs) {
-        CallArgs("ModelArena", {}, 0, args, kwargs);
-        new (self) ArenaObject();
-    });
+    cls.def(
+        "__init__", [](ArenaObject* self) { new (self) ArenaObject(); },
+        nb::sig("def __init__(self) -> None"),
+        "An empty model. Modules, components and flow blocks are made in it through its methods; "
+        "BackendVerilog takes the model over to write it as Verilog.");
     return cls;
 }
 

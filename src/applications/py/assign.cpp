@@ -4,6 +4,7 @@
 
 #include "applications/py/converters.h"
 #include "applications/py/errors.h"
+#include "applications/py/method_def.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
 #include "applications/py/resize_warning.h"
@@ -59,35 +60,52 @@ void gen_basic_assign(ModelArena& m, const CallArgs& args, const HcpIdent& des,
 }  // namespace
 
 void bind_assign_methods(ArenaClass& cls) {
-    cls.def("gen_basic_assign", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs a("gen_basic_assign", {"des_i", "src", "src_slice", "des_slice"}, 2, args, kwargs);
-        HcpIdent des = a.ident<HcpIdent>(0);
-        PyOperand src = a.operand(1);
-        OptSlice src_slice = a.slice(2);
-        OptSlice des_slice = a.slice(3);
-        self.exclusive(
-            [&](ModelArena& m) { gen_basic_assign(m, a, des, src, src_slice, des_slice); });
-    });
-    cls.def("get_asm_pri_mode", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs("get_asm_pri_mode", {}, 0, args, kwargs);
-        return self.shared([](const ModelArena&) {
-            return std::string(current_asm_pri_mode() == AsmNodePriorityMode::Auto ? "Auto"
-                                                                                   : "Manual");
-        });
-    });
-    cls.def("get_asm_pri_val", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs("get_asm_pri_val", {}, 0, args, kwargs);
-        return self.shared([](const ModelArena&) { return current_asm_priority(); });
-    });
-    cls.def("set_asm_pri_to_auto", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs("set_asm_pri_to_auto", {}, 0, args, kwargs);
-        self.exclusive([](ModelArena&) { set_asm_pri_to_auto(); });
-    });
-    cls.def("set_asm_pri_to_manual", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs a("set_asm_pri_to_manual", {"priority"}, 1, args, kwargs);
-        int32_t priority = a.i32(0);
-        self.exclusive([&](ModelArena&) { set_asm_pri_to_manual(priority); });
-    });
+    def_method(
+        cls, "gen_basic_assign",
+        "def gen_basic_assign(self, des_i: HcpIdent, src: HcpIdent | int, src_slice: Slice | None "
+        "= None, des_slice: Slice | None = None) -> None",
+        "Assigns `src` to `des_i` in the flow block being built (or, outside any block, in the "
+        "module); the slices select bits. An int source becomes a constant named \"const_c\" of "
+        "the destination's width (the size of `des_slice` when given); a signal source of another "
+        "width is fitted to the destination with a warning. Refuses a destination that cannot be "
+        "assigned, an int that does not fit, a slice outside its signal, signals outside the "
+        "module tree being built, and any call once build_flow has run.",
+        [](ArenaObject& self, const CallArgs& a) {
+            HcpIdent des = a.ident<HcpIdent>(0);
+            PyOperand src = a.operand(1);
+            OptSlice src_slice = a.slice(2);
+            OptSlice des_slice = a.slice(3);
+            self.exclusive(
+                [&](ModelArena& m) { gen_basic_assign(m, a, des, src, src_slice, des_slice); });
+        },
+        "des_i", "src", opt("src_slice"), opt("des_slice"));
+    def_method(cls, "get_asm_pri_mode", "def get_asm_pri_mode(self) -> str",
+               "\"Auto\" or \"Manual\": how this thread gives assignments their priority.",
+               [](ArenaObject& self, const CallArgs&) {
+                   return self.shared([](const ModelArena&) {
+                       return std::string(
+                           current_asm_pri_mode() == AsmNodePriorityMode::Auto ? "Auto" : "Manual");
+                   });
+               });
+    def_method(cls, "get_asm_pri_val", "def get_asm_pri_val(self) -> int",
+               "The current assignment priority value of this thread.",
+               [](ArenaObject& self, const CallArgs&) {
+                   return self.shared([](const ModelArena&) { return current_asm_priority(); });
+               });
+    def_method(cls, "set_asm_pri_to_auto", "def set_asm_pri_to_auto(self) -> None",
+               "Makes this thread give assignments automatic priorities.",
+               [](ArenaObject& self, const CallArgs&) {
+                   self.exclusive([](ModelArena&) { set_asm_pri_to_auto(); });
+               });
+    def_method(
+        cls, "set_asm_pri_to_manual", "def set_asm_pri_to_manual(self, priority: int) -> None",
+        "Makes this thread give the assignments that follow the priority `priority`, until "
+        "set_asm_pri_to_auto.",
+        [](ArenaObject& self, const CallArgs& a) {
+            int32_t priority = a.i32(0);
+            self.exclusive([&](ModelArena&) { set_asm_pri_to_manual(priority); });
+        },
+        "priority");
 }
 
 }  // namespace velmora::py

@@ -90,29 +90,6 @@ std::string py_type_name(nb::handle h) {
     return nb::cast<std::string>(nb::getattr(h.type(), "__name__"));
 }
 
-CallArgs::CallArgs(const char* method, std::initializer_list<const char*> names, size_t n_required,
-                   const nb::args& args, const nb::kwargs& kwargs)
-    : names_(names), values_(names.size()) {
-    if (args.size() > names_.size()) {
-        raise_type_error(cat(method, "() takes at most ", names_.size(), " arguments (",
-                             args.size(), " given)"));
-    }
-    for (size_t i = 0; i < args.size(); ++i) values_[i] = args[i];
-    for (auto [key, value] : kwargs) {
-        std::string k = nb::cast<std::string>(nb::str(key));
-        size_t i = 0;
-        while (i < names_.size() && k != names_[i]) ++i;
-        if (i == names_.size()) {
-            raise_type_error(cat(method, "() got an unexpected keyword argument '", k, "'"));
-        }
-        if (values_[i].is_valid()) fail(i, "given both by position and by keyword");
-        values_[i] = value;
-    }
-    for (size_t i = 0; i < n_required; ++i) {
-        if (!values_[i].is_valid()) fail(i, "missing required argument");
-    }
-}
-
 void CallArgs::fail(size_t i, const std::string& reason) const {
     raise_type_error(cat("argument '", names_[i], "': ", reason));
 }

@@ -1,11 +1,11 @@
 #pragma once
 // Conversion of Python call arguments into the model's values, shared by every binding file.
-// Methods take (*args, **kwargs); CallArgs matches them against the parameter names of the
-// method and converts each one, so that a failure names the argument it is about.
+// nanobind matches a call's arguments to the method's named parameters and hands each one over as
+// a handle; CallArgs converts them, so that a failure names the argument it is about.
 #include <nanobind/nanobind.h>
 
+#include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,12 +99,14 @@ std::string py_type_name(nanobind::handle h);
 
 class CallArgs {
 public:
-    /// Matches positional and keyword arguments to `names`; the first `n_required` names have no
-    /// default. Too many, unknown, duplicate or missing arguments raise TypeError.
-    CallArgs(const char* method, std::initializer_list<const char*> names, size_t n_required,
-             const nanobind::args& args, const nanobind::kwargs& kwargs);
+    /// The arguments of one call, `values[i]` passed for parameter `names[i]` (defaults filled
+    /// in). Both arrays are only referred to: they must outlive the CallArgs, which lives for the
+    /// call.
+    template <size_t N>
+    CallArgs(const std::array<const char*, N>& names, const std::array<nanobind::handle, N>& values)
+        : names_(names.data()), values_(values.data()) {}
 
-    /// The argument as passed (invalid when absent), for converters of a binding file's own.
+    /// The argument as passed, for converters of a binding file's own.
     nanobind::handle value(size_t i) const { return values_[i]; }
     /// Raises TypeError "argument '{name}': {reason}".
     [[noreturn]] void fail_type(size_t i, const std::string& reason) const { fail(i, reason); }
@@ -206,8 +208,8 @@ private:
     static std::string expected(const char* what, nanobind::handle got);
     uint32_t enum_index(size_t i, const char* enum_name, uint32_t count) const;
 
-    std::vector<const char*> names_;
-    std::vector<nanobind::handle> values_;
+    const char* const* names_;
+    const nanobind::handle* values_;
 };
 
 /// Refuses `method` with ValueError once build_flow has run: the model takes no additions then.

@@ -4,6 +4,7 @@
 
 #include "applications/py/converters.h"
 #include "applications/py/errors.h"
+#include "applications/py/method_def.h"
 #include "applications/py/owned_object.h"
 #include "applications/py/register.h"
 #include "util/str_cat.h"
@@ -89,55 +90,77 @@ HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& n
 }  // namespace
 
 void bind_expression_methods(ArenaClass& cls) {
-    cls.def("mk_expression", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs a("mk_expression", {"name", "op", "a", "b", "a_slice", "b_slice"}, 4, args,
-                   kwargs);
-        std::string name = a.name(0);
-        LogicOp op = a.enumeration<LogicOp>(1);
-        PyOperand lhs = a.operand(2);
-        PyOperand rhs = a.operand(3);
-        OptSlice lhs_slice = a.slice(4);
-        OptSlice rhs_slice = a.slice(5);
-        return self.exclusive([&](ModelArena& m) {
-            return mk_expression(m, a, name, op, lhs, rhs, lhs_slice, rhs_slice);
-        });
-    });
-    cls.def("mk_expression_single", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs a("mk_expression_single", {"name", "op", "a", "a_slice"}, 3, args, kwargs);
-        std::string name = a.name(0);
-        LogicOp op = a.enumeration<LogicOp>(1);
-        HcpIdent operand = a.ident<HcpIdent>(2);
-        OptSlice operand_slice = a.slice(3);
-        return self.exclusive([&](ModelArena& m) {
-            check_open_for_additions(m, "mk_expression_single");
-            refuse(check_module_tracked(m, "mk_expression_single"));
-            a.check_ident(m, 2, operand);
-            a.refuse_if(2, check_same_tree(m, operand, *current_module(m)));
-            a.check_slice(m, 3, operand, operand_slice);
-            if (!is_unary_op(op)) {
-                raise_value_error(cat(member_name(op),
-                                      " is not a unary expression op (use mk_expression / the "
-                                      "assign path)"));
-            }
-            return m.make_expression_single(true, name, op, operand, operand_slice);
-        });
-    });
-    cls.def("mk_extend_bit", [](ArenaObject& self, nb::args args, nb::kwargs kwargs) {
-        CallArgs a("mk_extend_bit", {"name", "a", "c", "a_slice"}, 3, args, kwargs);
-        std::string name = a.name(0);
-        HcpIdent operand = a.ident<HcpIdent>(1);
-        int32_t count = a.bit_width(2);
-        OptSlice operand_slice = a.slice(3);
-        return self.exclusive([&](ModelArena& m) {
-            check_open_for_additions(m, "mk_extend_bit");
-            refuse(check_module_tracked(m, "mk_extend_bit"));
-            a.check_ident(m, 1, operand);
-            a.refuse_if(1, check_same_tree(m, operand, *current_module(m)));
-            a.check_slice(m, 3, operand, operand_slice);
-            return m.make_expression_constant(true, name, LogicOp::ExtendBit, operand, count,
-                                              operand_slice);
-        });
-    });
+    def_method(
+        cls, "mk_expression",
+        "def mk_expression(self, name: str, op: LogicOp | int, a: HcpIdent | int, b: HcpIdent | "
+        "int, a_slice: Slice | None = None, b_slice: Slice | None = None) -> HcpIdent",
+        "Makes the expression `a op b` named `name`; a slice selects bits of a signal operand. An "
+        "int operand becomes a constant named \"{name}_c\" of the other operand's width (a shift "
+        "amount takes its own bit length). Refuses an op that is not binary (ValueError naming "
+        "it), two int operands, an int that does not fit, a slice outside its operand, a call with "
+        "no module tracked, and any call once build_flow has run.",
+        [](ArenaObject& self, const CallArgs& a) {
+            std::string name = a.name(0);
+            LogicOp op = a.enumeration<LogicOp>(1);
+            PyOperand lhs = a.operand(2);
+            PyOperand rhs = a.operand(3);
+            OptSlice lhs_slice = a.slice(4);
+            OptSlice rhs_slice = a.slice(5);
+            return self.exclusive([&](ModelArena& m) {
+                return mk_expression(m, a, name, op, lhs, rhs, lhs_slice, rhs_slice);
+            });
+        },
+        "name", "op", "a", "b", opt("a_slice"), opt("b_slice"));
+    def_method(
+        cls, "mk_expression_single",
+        "def mk_expression_single(self, name: str, op: LogicOp | int, a: HcpIdent, a_slice: Slice "
+        "| None = None) -> HcpIdent",
+        "Makes the unary expression `op a` named `name` (BitwiseInvr or LogicalNot). Refuses any "
+        "other op, a slice outside `a`, a call with no module tracked, and any call once "
+        "build_flow has run.",
+        [](ArenaObject& self, const CallArgs& a) {
+            std::string name = a.name(0);
+            LogicOp op = a.enumeration<LogicOp>(1);
+            HcpIdent operand = a.ident<HcpIdent>(2);
+            OptSlice operand_slice = a.slice(3);
+            return self.exclusive([&](ModelArena& m) {
+                check_open_for_additions(m, "mk_expression_single");
+                refuse(check_module_tracked(m, "mk_expression_single"));
+                a.check_ident(m, 2, operand);
+                a.refuse_if(2, check_same_tree(m, operand, *current_module(m)));
+                a.check_slice(m, 3, operand, operand_slice);
+                if (!is_unary_op(op)) {
+                    raise_value_error(cat(member_name(op),
+                                          " is not a unary expression op (use mk_expression / the "
+                                          "assign path)"));
+                }
+                return m.make_expression_single(true, name, op, operand, operand_slice);
+            });
+        },
+        "name", "op", "a", opt("a_slice"));
+    def_method(
+        cls, "mk_extend_bit",
+        "def mk_extend_bit(self, name: str, a: HcpIdent, c: int, a_slice: Slice | None = None) -> "
+        "HcpIdent",
+        "Makes the expression named `name` that zero-extends `a` (or its slice) to `c` bits. "
+        "Refuses a width `c` out of range, a slice outside `a`, a call with no module tracked, and "
+        "any call once build_flow has run.",
+        [](ArenaObject& self, const CallArgs& a) {
+            std::string name = a.name(0);
+            HcpIdent operand = a.ident<HcpIdent>(1);
+            int32_t count = a.bit_width(2);
+            OptSlice operand_slice = a.slice(3);
+            return self.exclusive([&](ModelArena& m) {
+                check_open_for_additions(m, "mk_extend_bit");
+                refuse(check_module_tracked(m, "mk_extend_bit"));
+                a.check_ident(m, 1, operand);
+                a.refuse_if(1, check_same_tree(m, operand, *current_module(m)));
+                a.check_slice(m, 3, operand, operand_slice);
+                return m.make_expression_constant(true, name, LogicOp::ExtendBit, operand, count,
+                                                  operand_slice);
+            });
+        },
+        "name", "a", "c", opt("a_slice"));
 }
 
 }  // namespace velmora::py

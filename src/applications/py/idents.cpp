@@ -51,13 +51,19 @@ void register_hcp_ident(nb::module_& m) {
 
 void register_slice(nb::module_& m) {
     nb::class_<Slice>(m, "Slice")
-        .def("__init__",
-             [](Slice* self, const nb::args& args, const nb::kwargs& kwargs) {
-                 CallArgs a("Slice", {"start", "stop"}, 2, args, kwargs);
-                 int32_t start = a.i32(0);
-                 int32_t stop = a.i32(1);
-                 new (self) Slice{start, stop};
-             })
+        .def(
+            "__init__",
+            [](Slice* self, nb::handle start_h, nb::handle stop_h) {
+                static constexpr std::array<const char*, 2> kNames{"start", "stop"};
+                const std::array<nb::handle, 2> values{start_h, stop_h};
+                CallArgs a(kNames, values);
+                int32_t start = a.i32(0);
+                int32_t stop = a.i32(1);
+                new (self) Slice{start, stop};
+            },
+            nb::arg("start").none(), nb::arg("stop").none(),
+            nb::sig("def __init__(self, start: int, stop: int) -> None"),
+            "Bits `start` up to (not including) `stop` of a signal, for the slice arguments.")
         .def_prop_ro("start", [](const Slice& s) { return s.start; })
         .def_prop_ro("stop", [](const Slice& s) { return s.stop; })
         .def_prop_ro("size", &Slice::size)

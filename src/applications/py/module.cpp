@@ -1,5 +1,5 @@
 // The extension module: classes, enumerations and constants in their fixed order, then the
-// exception class and the methods of ModelArena.
+// exception class, the methods of ModelArena and their signatures.
 #include <nanobind/nanobind.h>
 
 #include "applications/py/errors.h"
@@ -24,4 +24,5 @@ NB_MODULE(_velmora, m) {
     bind_complex_hardware_methods(arena);
     bind_generator_methods(arena);
     bind_naming_methods(arena);
+    register_signatures(m);
 }

@@ -23,4 +23,7 @@ void bind_dyn_counter_methods(ArenaClass& cls);       // dyn_counter.cpp
 void bind_karray_methods(ArenaClass& cls);            // karray.cpp
 void bind_naming_methods(ArenaClass& cls);            // backend.cpp
 
+/// Gives the module's methods their inspect.signature; runs once every method is bound.
+void register_signatures(nanobind::module_& m);  // signatures.cpp
+
 }  // namespace velmora::py
