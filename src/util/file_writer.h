@@ -12,7 +12,7 @@ namespace velmora {
 
 class FileWriter {
 public:
-    static constexpr size_t kFlushThreshold = 4096;
+    static constexpr size_t kFlushThreshold = size_t{1} << 18;  // few system calls per file
     static constexpr size_t kFileBufferSize = 8192;
 
     /// Opens `path` for writing, creating or truncating it. On failure returns nothing and stores
