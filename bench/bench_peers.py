@@ -95,7 +95,7 @@ import sys, threading
 from myhdl import Signal, ResetSignal, always_seq, block, intbv
 
 def build(n, out_dir):
-    # The converter walks the elif chain recursively: give it the depth and stack it needs.
+    # The converter recurses through the design; give it the depth and stack a large one needs.
     sys.setrecursionlimit(50 * n + 10000)
     threading.stack_size(1 << 29)
     errors = []
