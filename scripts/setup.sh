@@ -95,10 +95,12 @@ run_shown build/setup-pip.log "^(Collecting|Installing|Successfully)" \
 
 defines=()
 if [ "$mode" = tests ]; then
-    defines+=(-Ccmake.define.VELMORA_BUILD_TESTS=ON -Ccmake.define.VELMORA_BUILD_EXAMPLES=ON)
+    defines+=(--config-settings=cmake.define.VELMORA_BUILD_TESTS=ON
+        --config-settings=cmake.define.VELMORA_BUILD_EXAMPLES=ON)
 fi
 stage "building the core and the extension into build/py (C++ tests too: $([ "$mode" = tests ] && echo yes || echo no)); the first build takes several minutes"
 # The build's own progress lines ([n/total] per compiled file) are shown as they come.
+# (--config-settings in full: Debian 12's pip predates its short form -C.)
 run_shown build/setup-build.log "^ *\[[0-9]+/[0-9]+\]|warning:|^-- (Configuring|Generating) done|Successfully installed" \
-    "${PIP[@]}" install -v --no-build-isolation -Cbuild-dir=build/py "${defines[@]}" .
+    "${PIP[@]}" install -v --no-build-isolation --config-settings=build-dir=build/py "${defines[@]}" .
 stage "done; Python is $PY"
