@@ -196,4 +196,75 @@ with flow():
         cycles=9,
         inputs={"go": [0, 0, 0, 0, 1, 0]},
         reading="The sequence stays in the wait until `go` is seen high, then goes on."),
+    Page(
+        "do_while", "do_while — a body run before the first check",
+        "`do_while(name, cond)` runs its body once, then again for as long as its condition is "
+        "high after a pass.",
+        '''\
+with components():
+    again = inp("again")
+    count = reg("count", 4)
+    count_up = arena.mk_expression("count_up", v.LogicOp.ArithPlus, count, 1)
+with flow():
+    with block(arena.mk_flow_block_do_while("repeat", again)):
+        with block(arena.mk_flow_block_seq("body")):
+            arena.gen_basic_assign(count, count_up)
+            arena.gen_basic_assign(count, count_up)
+''',
+        cycles=10,
+        inputs={"again": [0, 0, 0, 0, 0, 0]},
+        reading="`again` is never high, yet the body runs once: `count` steps to 2."),
+    Page(
+        "zif", "zif / zelif / zelse — a choice inside one step",
+        "A zero-cycle chain takes no state of its own: it chooses within the step it sits in, in "
+        "the same cycle, the first branch whose condition is high.",
+        '''\
+with components():
+    c, e = inp("c"), inp("e")
+    r = reg("r", 4)
+with flow():
+    with block(arena.mk_flow_block_cwhile("forever", arena.mk_val("one", 1, 1))):
+        with block(arena.mk_flow_block_seq("s")):
+            arena.gen_basic_assign(r, 1)
+            with block(arena.mk_flow_block_zif("if_c", c)):
+                arena.gen_basic_assign(r, 2)
+            with block(arena.mk_flow_block_zelif("elif_e", e)):
+                arena.gen_basic_assign(r, 3)
+            with block(arena.mk_flow_block_zelse("else")):
+                arena.gen_basic_assign(r, 4)
+''',
+        cycles=10,
+        inputs={"c": [1, 1, 1, 1, 0, 0, 0, 0], "e": [0, 0, 0, 0, 0, 0, 1, 1]},
+        reading="Every second cycle `r` is 1; in the cycles between, the chain writes 2, 3 or 4 "
+        "depending on `c` and `e` in that very cycle."),
+    Page(
+        "pick", "pick / pif / pidef — every matching branch",
+        "A `pick` runs every `pif` branch whose condition is high, side by side, or its `pidef` "
+        "default when none is; the step after it follows the branches.",
+        '''\
+with components():
+    a, b = inp("a"), inp("b")
+    x, y, dflt = reg("x", 4), reg("y", 4), reg("dflt", 4)
+with flow():
+    with block(arena.mk_flow_block_cwhile("forever", arena.mk_val("one", 1, 1))):
+        with block(arena.mk_flow_block_pick("choose")):
+            with block(arena.mk_flow_block_pif("when_a", a)):
+                with block(arena.mk_flow_block_seq("sa")):
+                    arena.gen_basic_assign(x, 1)
+                    arena.gen_basic_assign(x, 0)
+            with block(arena.mk_flow_block_pif("when_b", b)):
+                with block(arena.mk_flow_block_seq("sb")):
+                    arena.gen_basic_assign(y, 1)
+                    arena.gen_basic_assign(y, 0)
+            with block(arena.mk_flow_block_pidef("otherwise")):
+                with block(arena.mk_flow_block_seq("sd")):
+                    arena.gen_basic_assign(dflt, 1)
+                    arena.gen_basic_assign(dflt, 0)
+''',
+        cycles=12,
+        inputs={"a": [1, 1, 1, 1, 0, 0, 0, 0, 0, 0], "b": [0, 0, 1, 1, 1, 1, 0, 0]},
+        reading="While `a` and `b` are both high both branches run; with neither, the default. "
+        "A pick does not wait for all its branches: each finishing branch starts the step after "
+        "it (the build says so in a warning), so give the branches equal lengths or follow the "
+        "pick with a step that tolerates it."),
 ]
