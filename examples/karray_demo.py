@@ -13,12 +13,10 @@ Verilog is installed, drives a short program of writes and reads and prints one 
     python3 examples/karray_demo.py [output_dir]
 """
 
-import sys
 from contextlib import contextmanager
-from pathlib import Path
 
 import _velmora as v
-from example_sim import simulate
+from example_sim import run_example
 
 # One row per cycle: we, waddr, wdata, raddr.
 PROGRAM = [
@@ -126,16 +124,7 @@ endmodule
 
 
 def main() -> None:
-    out_dir = Path(sys.argv[1] if len(sys.argv) > 1 else "out/karray_demo")
-    out_dir.mkdir(parents=True, exist_ok=True)
-    arena = v.ModelArena()
-    top = build(arena)
-    arena.build_flow()
-    top_name = arena.module_verilog_name(top)
-    v.BackendVerilog(arena).emit(str(out_dir), "rf_top")
-    for path in sorted(out_dir.glob("*.v")):
-        print(f"wrote {path} ({path.stat().st_size} bytes)")
-    simulate(out_dir, "rf_tb.sv", testbench(top_name))
+    run_example(build, "out/karray_demo", "rf_top", "rf_tb.sv", testbench("{top}"))
 
 
 if __name__ == "__main__":

@@ -16,12 +16,10 @@ is installed, simulates it and prints the outputs per cycle.
     python3 examples/pipeline_demo.py [output_dir]
 """
 
-import sys
 from contextlib import contextmanager
-from pathlib import Path
 
 import _velmora as v
-from example_sim import simulate
+from example_sim import run_example
 
 
 def build(arena):
@@ -96,16 +94,7 @@ endmodule
 
 
 def main() -> None:
-    out_dir = Path(sys.argv[1] if len(sys.argv) > 1 else "out/pipeline_demo")
-    out_dir.mkdir(parents=True, exist_ok=True)
-    arena = v.ModelArena()
-    top = build(arena)
-    arena.build_flow()
-    top_name = arena.module_verilog_name(top)
-    v.BackendVerilog(arena).emit(str(out_dir), "shared_top")
-    for path in sorted(out_dir.glob("*.v")):
-        print(f"wrote {path} ({path.stat().st_size} bytes)")
-    simulate(out_dir, "shared_tb.sv", TESTBENCH.format(top=top_name))
+    run_example(build, "out/pipeline_demo", "shared_top", "shared_tb.sv", TESTBENCH)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Sets the machine up, then runs the bundled example design end to end.
+# Sets the machine up, then runs the bundled example designs end to end with the checkout's
+# virtual environment (.venv), which setup.sh makes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh examples
+PY=.venv/bin/python
 out="${1:-out}"
-python3 examples/seq_demo.py "$out/seq_demo"
-python3 examples/loop_demo.py "$out/loop_demo"
-python3 examples/karray_demo.py "$out/karray_demo"
-python3 examples/pipeline_demo.py "$out/pipeline_demo"
+for example in seq_demo loop_demo karray_demo pipeline_demo; do
+    echo "== example $example"
+    "$PY" "examples/$example.py" "$out/$example"
+done

@@ -241,7 +241,8 @@ def simulate(arena, top, cycles: int, inputs: dict[str, list[int]] | None = None
     folder = Path(out_dir) if out_dir is not None else Path(tempfile.mkdtemp(prefix="velmora_"))
     folder.mkdir(parents=True, exist_ok=True)
     v.BackendVerilog(arena).emit(str(folder), top_file)
-    in_ports, out_ports = ports_of(folder / f"{top_file}.v")
+    written = top_file if len(top_file) > 2 and top_file.endswith(".v") else f"{top_file}.v"
+    in_ports, out_ports = ports_of(folder / written)
     if outputs is not None:
         by_name = {p.name: p for p in out_ports}
         missing = [n for n in outputs if n not in by_name]

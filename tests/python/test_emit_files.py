@@ -3,6 +3,7 @@ OSError naming the file, and a failed emit leaves the output folder as it was.""
 
 import errno
 import os
+import tempfile
 
 import pytest
 
@@ -128,3 +129,93 @@ def test_write_failure_leaves_no_truncated_file_and_keeps_the_old_one(tmp_path):
         "R: ['top.v'] old top",
         "R: 2 False True",
     ]
+
+
+def unusable_output(tmp_path, kind):
+    """(output_dir, the path emit fails on, the action, the errno, the system's text) for a file
+    system that refuses the top file in one way."""
+    if kind == "dir_is_a_file":
+        out = tmp_path / "plain"
+        out.write_text("not a folder")
+        return out, f"{out}/top.v", "open", errno.ENOTDIR
+    if kind == "top_file_is_a_folder":
+        (tmp_path / "top.v").mkdir()
+        return tmp_path, f"{tmp_path}/top.v", "replace", errno.EISDIR
+    raise AssertionError(kind)
+
+
+@pytest.mark.parametrize(
+    "kind, error",
+    [("dir_is_a_file", NotADirectoryError), ("top_file_is_a_folder", IsADirectoryError)],
+)
+def test_unusable_output_path_is_an_os_error_naming_the_file(tmp_path, kind, error):
+    backend, _ = built_backend(with_sub=True)
+    out, path, action, code = unusable_output(tmp_path, kind)
+    before = sorted(p.name for p in tmp_path.iterdir())
+    with pytest.raises(error) as e:
+        backend.emit(str(out), "top")
+    assert e.value.errno == code
+    assert e.value.filename == path
+    assert e.value.strerror == (
+        f"BackendVerilog::phase_emit — cannot {action} {path}: {os.strerror(code)}"
+    )
+    assert path in str(e.value)
+    assert sorted(p.name for p in tmp_path.iterdir()) == before
+
+
+EMIT_INTO_A_READ_ONLY_FOLDER = """
+import os, sys
+sys.path.insert(0, {tests!r})
+from test_emit_files import built_backend
+
+backend, _ = built_backend()
+if os.geteuid() == 0:
+    # root writes anywhere; an ordinary user meets the folder's mode
+    os.setgid(65534)
+    os.setuid(65534)
+try:
+    backend.emit({out!r}, "top")
+except OSError as e:
+    print("R:", type(e).__name__, e.errno, e.filename, e.strerror, flush=True)
+print("R:", os.listdir({out!r}), flush=True)
+"""
+
+
+def test_read_only_output_folder_is_an_os_error_naming_the_file():
+    # Apart, and outside pytest's own private temporary folder, so that a dropped user can reach
+    # it; the folder is readable and searchable by all but writable by none.
+    tests = os.path.dirname(os.path.abspath(__file__))
+    with tempfile.TemporaryDirectory() as tmp:
+        os.chmod(tmp, 0o555)
+        try:
+            out = run_fresh(EMIT_INTO_A_READ_ONLY_FOLDER.format(tests=tests, out=tmp))
+        finally:
+            os.chmod(tmp, 0o755)
+    path = f"{tmp}/top.v"
+    assert [line for line in out.splitlines() if line.startswith("R: ")] == [
+        f"R: PermissionError {errno.EACCES} {path} BackendVerilog::phase_emit — cannot open "
+        f"{path}: {os.strerror(errno.EACCES)}",
+        "R: []",
+    ]
+
+
+@pytest.mark.parametrize(
+    "top, written",
+    [("top", "top.v"), ("top.v", "top.v"), ("top.sv", "top.sv.v"), ("top.v.v", "top.v.v")],
+)
+def test_top_file_name_ending_in_v_is_not_given_a_second_v(tmp_path, top, written):
+    backend, _ = built_backend()
+    backend.emit(str(tmp_path), top)
+    assert [p.name for p in tmp_path.iterdir()] == [written]
+    assert (tmp_path / written).read_text().rstrip().endswith("endmodule")
+
+
+def test_top_file_name_with_v_that_is_another_modules_file_is_refused(tmp_path):
+    backend, (sub_file,) = built_backend(with_sub=True)
+    with pytest.raises(ValueError) as e:
+        backend.emit(str(tmp_path), sub_file + ".v")
+    assert str(e.value) == (
+        f"BackendVerilog::phase_emit — top file name \"{sub_file}.v\" is also the file name of "
+        f"module {sub_file}, so one file would overwrite the other; choose another top file name"
+    )
+    assert list(tmp_path.iterdir()) == []

@@ -40,6 +40,13 @@ Problem check_top_file_name(std::string_view top_file_name) {
                            ": the top module is written to \"{output_dir}/{top_file_name}.v\"");
 }
 
+std::string top_file_of(std::string_view top_file_name) {
+    // "top.v" names the file the caller wants; "top.v.v" would surprise them.
+    if (top_file_name.size() > 2 && top_file_name.ends_with(".v"))
+        return std::string(top_file_name);
+    return cat(top_file_name, ".v");
+}
+
 Problem check_emit_ready(const ModelArena& arena, std::string_view top_file_name) {
     if (!arena.get_top_module()) {
         return "BackendVerilog::phase_init — no top module set on arena; call set_top_module and "
@@ -51,14 +58,15 @@ Problem check_emit_ready(const ModelArena& arena, std::string_view top_file_name
     }
     // Every other module is written under its global name.
     const ModuleIdent top = *arena.get_top_module();
+    const std::string top_file = top_file_of(top_file_name);
     std::vector<ModuleIdent> stack{top};
     while (!stack.empty()) {
         ModuleIdent m = stack.back();
         stack.pop_back();
         const Module& module = arena.get_module(m);
-        if (!(m == top) && m.ident_base.abs_view() == top_file_name) {
+        if (!(m == top) && cat(m.ident_base.abs_view(), ".v") == top_file) {
             return cat("BackendVerilog::phase_emit — top file name \"", top_file_name,
-                       "\" is also the file name of module ", top_file_name,
+                       "\" is also the file name of module ", m.ident_base.abs_view(),
                        ", so one file would overwrite the other; choose another top file name");
         }
         stack.insert(stack.end(), module.sub_modules.begin(), module.sub_modules.end());
@@ -110,9 +118,9 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
     OutputFileSet files("BackendVerilog::phase_emit");
     DfsModuleIter it(arena_, top);
     while (std::optional<ModuleIdent> m = it.next_module()) {
-        std::string file =
-            *m == top ? std::string(top_file_name) : verilog_ident_text(m->ident_base.abs_view());
-        std::string path = cat(output_dir, "/", file, ".v");
+        std::string file = *m == top ? top_file_of(top_file_name)
+                                     : cat(verilog_ident_text(m->ident_base.abs_view()), ".v");
+        std::string path = cat(output_dir, "/", file);
         progress(cat("[BackendVerilog] Phase 3:   writing ", path, "\n"));
         emit_module_file(*m, path, files);
     }
