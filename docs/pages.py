@@ -267,4 +267,77 @@ with flow():
         "A pick does not wait for all its branches: each finishing branch starts the step after "
         "it (the build says so in a warning), so give the branches equal lengths or follow the "
         "pick with a step that tolerates it."),
+    Page(
+        "zstate", "zstate / zcase — a switch inside one step",
+        "A `zstate` compares its selector with each `zcase` value in the cycle of the step it "
+        "sits in and makes the assignments of the matching case; no case matching, nothing.",
+        '''\
+with components():
+    sel = inp("sel", 2)
+    r = reg("r", 4)
+with flow():
+    with block(arena.mk_flow_block_cwhile("forever", arena.mk_val("one", 1, 1))):
+        with block(arena.mk_flow_block_seq("s")):
+            arena.gen_basic_assign(r, 1)
+            with block(arena.mk_flow_block_zstate("by_sel", sel)):
+                for value in (0, 2):
+                    with block(arena.mk_flow_block_zcase(f"is_{value}", value)):
+                        arena.gen_basic_assign(r, 10 + value)
+''',
+        cycles=10,
+        inputs={"sel": [2, 2, 0, 0, 1, 1, 2, 2]},
+        reading="Every second cycle `r` is 1; in the cycles between, `r` becomes 10 or 12 when "
+        "`sel` is 0 or 2 in that cycle, and keeps 1 when it is 1 (no case)."),
+    Page(
+        "arbiter", "mk_arb — priority grants",
+        "An arbiter grants, every cycle, the requesting leaves of the highest priority; among "
+        "equal priorities its policy decides (`AckOne`: the lowest index). Requests and grants "
+        "are one-bit wires, here made ports.",
+        '''\
+with components():
+    arb = arena.mk_arb("a", v.ArbSamePriPolicy.AckOne)
+    for i, priority in enumerate((1, 1, 5)):
+        leaf = arena.arb_add_leaf(arb, priority)
+        arena.mark_as_io(arena.arb_get_leaf_req_wire(arb, leaf), True, f"req{i}")
+        arena.mark_as_io(arena.arb_get_leaf_ack_wire(arb, leaf), False, f"ack{i}")
+''',
+        cycles=6,
+        inputs={"req0": [1, 1, 0, 1, 1, 0], "req1": [0, 1, 1, 1, 1, 0],
+                "req2": [0, 0, 0, 0, 1, 0]},
+        reading="Leaves 0 and 1 share priority 1: with both requesting, leaf 0 is granted. Leaf 2 "
+        "(priority 5) takes the grant whenever it requests."),
+    Page(
+        "dyn_counter", "mk_dyn_counter — additions chained in one step",
+        "A dynamic counter chains additions (each optionally enabled) onto its register and "
+        "commits them together with `dyn_counter_update`; here outside any block, so on every "
+        "cycle.",
+        '''\
+with components():
+    inc, en = inp("inc", 8), inp("en")
+    cnt = arena.mk_dyn_counter("c", 8)
+    total = arena.dyn_counter_get_reg(cnt)
+    arena.set_reg_reset(total, arena.mk_val("c_rst", 8, 0))
+    arena.mark_as_io(total, False, "total")
+with flow():
+    arena.dyn_counter_add(cnt, inc)
+    arena.dyn_counter_add(cnt, inc, None, en)
+    arena.dyn_counter_update(cnt)
+''',
+        cycles=6,
+        inputs={"inc": [1, 2, 3, 4, 0, 0], "en": [0, 1, 1, 0, 0, 0]},
+        reading="Each cycle `total` grows by `inc`, and by `inc` once more where `en` is high: "
+        "1, 5, 11, 15, then it holds."),
+    Page(
+        "gen_mux", "gen_mux — a two-way selection into a wire",
+        "`gen_mux` makes a wire that is `if_true` while the one-bit condition is high and "
+        "`if_false` otherwise, always on and clock-free.",
+        '''\
+with components():
+    sel, a, b = inp("sel"), inp("a", 4), inp("b", 4)
+    out = arena.gen_mux("pick", sel, None, a, b)
+    arena.mark_as_io(out, False, "out")
+''',
+        cycles=5,
+        inputs={"sel": [1, 0, 1, 0, 0], "a": [3, 3, 7, 7, 7], "b": [9, 9, 9, 5, 5]},
+        reading="`out` follows `a` while `sel` is high and `b` otherwise, in the same cycle."),
 ]
