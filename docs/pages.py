@@ -340,4 +340,52 @@ with components():
         cycles=5,
         inputs={"sel": [1, 0, 1, 0, 0], "a": [3, 3, 7, 7, 7], "b": [9, 9, 9, 5, 5]},
         reading="`out` follows `a` while `sel` is high and `b` otherwise, in the same cycle."),
+    Page(
+        "pipeline", "pip and zync — handing items to a shared unit",
+        "A `pip` block is a unit that takes one item at a time through an arbiter; each `zync` "
+        "asks the arbiter, makes its assignments in the cycle it is granted (handing the item "
+        "over) and ends there. The pipeline starts its body in the cycle after a grant and offers "
+        "its entrance again when the body ends.",
+        '''\
+with components():
+    unit = arena.mk_arb("unit", v.ArbSamePriPolicy.AckOne)
+    d, q, n = reg("d", 8), reg("q", 8), reg("n", 4)
+    n_up = arena.mk_expression("n_up", v.LogicOp.ArithPlus, n, 1)
+with flow():
+    with block(arena.mk_flow_block_seq("client")):
+        with block(arena.mk_flow_block_zync("hand_a", unit)):
+            arena.gen_basic_assign(d, 5)
+        with block(arena.mk_flow_block_zync("hand_b", unit)):
+            arena.gen_basic_assign(d, 7)
+with flow():
+    with block(arena.mk_flow_block_pip("server", unit)):
+        with block(arena.mk_flow_block_seq("body")):
+            arena.gen_basic_assign(q, d)
+            arena.gen_basic_assign(n, n_up)
+            arena.gen_basic_assign(n, n)
+''',
+        cycles=12,
+        reading="The first item (5) is handed over at once; the second (7) waits while the "
+        "body runs and is taken at its end. `q` shows each item once and `n` counts two passes."),
+    Page(
+        "karray", "mk_karray — an array of records",
+        "A Karray is an array of records whose elements are registers (or wires); reads and "
+        "writes select elements by static, dynamic, enable-list or reducing indexes. Here a "
+        "four-entry register file: a dynamic write under a zero-cycle `zif`, a dynamic read.",
+        '''\
+with components():
+    we, waddr, wdata, raddr = inp("we"), inp("waddr", 2), inp("wdata", 8), inp("raddr", 2)
+    rf = arena.mk_karray("rf", [4], [("data", 8)], v.HwComponentType.REG)
+    arena.karray_reset_field(rf, "data", 0)
+    rdata = arena.karray_read_field_hcp(rf, [("dyn", [], [raddr])], None, "data")
+    arena.mark_as_io(rdata, False, "rdata")
+with flow():
+    with block(arena.mk_flow_block_zif("write_port", we)):
+        arena.karray_assign_hcps(rf, [("dyn", [], [waddr])], {"data": wdata}, True)
+''',
+        cycles=7,
+        inputs={"we": [1, 1, 0, 1, 0, 0, 0], "waddr": [0, 2, 3, 3, 0, 0, 0],
+                "wdata": [17, 42, 99, 7, 0, 0, 0], "raddr": [0, 0, 2, 3, 3, 2, 1]},
+        reading="Each write lands at its clock edge; `rdata` shows the entry `raddr` names in "
+        "the same cycle. Entry 3 was not written while `we` was low (99), and entry 1 never was."),
 ]
