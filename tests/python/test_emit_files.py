@@ -219,3 +219,38 @@ def test_top_file_name_with_v_that_is_another_modules_file_is_refused(tmp_path):
         f"module {sub_file}, so one file would overwrite the other; choose another top file name"
     )
     assert list(tmp_path.iterdir()) == []
+
+
+def _arbiter_reading(a, foreign):
+    arb = a.mk_arb("a", v.ArbSamePriPolicy.AckOne)
+    a.arb_add_leaf(arb, 1)
+    a.arb_set_master_ack(arb, foreign)
+
+
+def _mux_reading(a, foreign):
+    a.mark_as_io(a.gen_mux("m", foreign, None, 1, 0, width=1), False, "m")
+
+
+@pytest.mark.parametrize("read", [_arbiter_reading, _mux_reading], ids=["arbiter", "gen_mux"])
+def test_signal_of_another_module_tree_is_refused_before_anything_is_written(tmp_path, read):
+    a = v.ModelArena()
+    other = a.mk_module("other")
+    a.track_module_at_com_init(other)
+    foreign = a.mk_wire("foreign", 1)
+    a.untrack_module_at_com_init(other)
+    top = a.mk_module("top")
+    a.track_module_at_com_init(top)
+    read(a, foreign)
+    a.untrack_module_at_com_init(top)
+    a.set_top_module(top)
+    a.build_flow()
+    backend = v.BackendVerilog(a)
+    message = (f"emit: WIRE_foreign_{foreign.global_id} belongs to the module tree of "
+               f"MODULE_other_{other.global_id}, but MODULE_top_{top.global_id} belongs to that "
+               f"of MODULE_top_{top.global_id}; signals of different module trees cannot be "
+               "connected")
+    for _ in range(2):  # refused again, the same way: nothing was changed
+        with pytest.raises(ValueError) as e:
+            backend.emit(str(tmp_path), "top")
+        assert str(e.value) == message
+    assert list(tmp_path.iterdir()) == []

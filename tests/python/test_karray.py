@@ -533,3 +533,24 @@ def test_nothing_is_added_after_build_flow(arena, top):
         arena.karray_read_field_hcp(k, [("static", [0], [])], None, "v")
     with pytest.raises(ValueError, match="^mk_karray: build_flow has already built"):
         arena.mk_karray("k2", [2], [("v", 8)], REG)
+
+
+@pytest.mark.parametrize("method, call", [
+    ("karray_reset_field", lambda ar, k: ar.karray_reset_field(k, "a", 3)),
+    ("karray_assign_hcps", lambda ar, k: ar.karray_assign_hcps(k, [("static", [0], []),
+                                                                    ("static", [1], [])],
+                                                               {"a": 1}, True)),
+    ("karray_assign_k2k", lambda ar, k: ar.karray_assign_k2k(k, [("static", [0], []),
+                                                                  ("static", [0], [])],
+                                                             k, [("static", [1], []),
+                                                                 ("static", [1], [])],
+                                                             None, True)),
+    ("karray_read_field_hcp", lambda ar, k: ar.karray_read_field_hcp(
+        k, [("static", [0], []), ("static", [0], [])], None, "a")),
+])  # fmt: skip
+def test_calls_that_make_signals_need_a_tracked_module(arena, top, k23, method, call):
+    arena.untrack_module_at_com_init(top)
+    with pytest.raises(ValueError, match=(
+            f"^module trace stack is empty; {method} makes a component, which belongs to the "
+            "module on top of the module trace stack")):
+        call(arena, k23)

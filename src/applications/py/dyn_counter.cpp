@@ -89,7 +89,7 @@ void bind_dyn_counter_methods(ArenaClass& cls) {
         [](ArenaObject& self, const CallArgs& a) {
             CcpIdent cnt = counter_arg(a, 0);
             self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "dyn_counter_update");
+                check_can_make_component(m, "dyn_counter_update");
                 a.check_ident(m, 0, cnt);
                 if (Problem p = check_assignment_scope(m)) raise_value_error(*p);
                 m.dyn_counter_update(cnt);

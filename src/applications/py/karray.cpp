@@ -150,7 +150,7 @@ void bind_reset(ArenaClass& cls) {
             std::string field = a.str(1);
             PyOperand value = a.operand(2);
             self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "karray_reset_field");
+                check_can_make_component(m, "karray_reset_field");
                 a.check_ident(m, 0, k);
                 refuse(check_karray_reset_field(m, k, field));
                 a.check_operand(m, 2, value);
@@ -252,7 +252,7 @@ void bind_writes(ArenaClass& cls) {
             PySources sources = source_list(a, 2);
             bool clocked = a.flag(3);
             self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "karray_assign_hcps");
+                check_can_make_component(m, "karray_assign_hcps");
                 a.check_ident(m, 0, k);
                 if (KarrayProblem r = check_karray_write(m, k, sel, clocked)) raise_refusal(*r);
                 refuse(check_assignment_scope(m));
@@ -284,7 +284,7 @@ void bind_writes(ArenaClass& cls) {
             std::vector<SelectFn> fns = select_fn_list(a, 4);
             bool clocked = a.flag(5);
             self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "karray_assign_k2k");
+                check_can_make_component(m, "karray_assign_k2k");
                 a.check_ident(m, 0, dst);
                 a.check_ident(m, 2, src);
                 if (KarrayProblem r = check_karray_write(m, dst, dst_sel, clocked))

@@ -6,7 +6,9 @@
 #include "backends/common/io_wire_route.h"
 #include "backends/common/module_path.h"
 #include "backends/common/route_io.h"
+#include "common/user_error.h"
 #include "model/model_store.h"
+#include "model/validate.h"
 #include "util/str_cat.h"
 
 namespace velmora {
@@ -81,10 +83,23 @@ void route_module(ModelArena& arena, const ModuleIdent& m) {
     for (const HcpIdent& id : module_components(arena, m)) remap_hcp_deps(arena, id, remap);
 }
 
+/// Every signal a module reads from another module must be in the design's module tree; checked
+/// for all modules before routing changes anything.
+void check_module_trees(ModelArena& arena, const ModuleIdent& top) {
+    DfsModuleIter it(arena, top);
+    while (std::optional<ModuleIdent> m = it.next_module()) {
+        for (const HcpIdent& dep : gather_module_deps(arena, *m)) {
+            if (dep.parent_module.global_id() == m->global_id()) continue;
+            if (Problem p = check_same_tree(arena, dep, *m)) fail_user(cat("emit: ", *p));
+        }
+    }
+}
+
 }  // namespace
 
 void route_and_remap_io_model(ModelArena& arena) {
     if (!arena.get_top_module()) panic("route_and_remap_io_model: no top module set");
+    check_module_trees(arena, *arena.get_top_module());
     DfsModuleIter it(arena, *arena.get_top_module());
     while (std::optional<ModuleIdent> m = it.next_module()) route_module(arena, *m);
 }

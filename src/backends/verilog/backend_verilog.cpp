@@ -7,6 +7,7 @@
 #include "backends/verilog/module_vb.h"
 #include "backends/verilog/verilog_ident.h"
 #include "common/file_system_error.h"
+#include "common/user_error.h"
 #include "model/model_store.h"
 #include "util/file_writer.h"
 #include "util/output_files.h"
@@ -88,6 +89,8 @@ void BackendVerilog::emit(std::string_view output_dir, std::string_view top_file
         phase_emit(output_dir, top_file_name);
     } catch (const FileSystemError&) {
         throw;  // the model is routed and sorted in full; a later emit may try again
+    } catch (const UserError&) {
+        throw;  // refused before routing changed anything
     } catch (const std::exception& e) {
         failed_emit_ = e.what();
         throw;
