@@ -49,8 +49,7 @@ int32_t shift_amount_width(const CallArgs& args, LogicOp op, const PyOperand& b)
 
 HcpIdent mk_expression(ModelArena& m, const CallArgs& args, const std::string& name, LogicOp op,
                        const PyOperand& a, const PyOperand& b, OptSlice a_slice, OptSlice b_slice) {
-    check_open_for_additions(m, "mk_expression");
-    refuse(check_module_tracked(m, "mk_expression"));
+    check_can_make_component(m, "mk_expression");
     args.check_operand(m, 2, a);
     args.check_operand(m, 3, b);
     ModuleRef here = *current_module(m);
@@ -124,8 +123,7 @@ void bind_expression_methods(ArenaClass& cls) {
             HcpIdent operand = a.ident<HcpIdent>(2);
             OptSlice operand_slice = a.slice(3);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_expression_single");
-                refuse(check_module_tracked(m, "mk_expression_single"));
+                check_can_make_component(m, "mk_expression_single");
                 a.check_ident(m, 2, operand);
                 a.refuse_if(2, check_same_tree(m, operand, *current_module(m)));
                 a.check_slice(m, 3, operand, operand_slice);
@@ -151,8 +149,7 @@ void bind_expression_methods(ArenaClass& cls) {
             int32_t count = a.bit_width(2);
             OptSlice operand_slice = a.slice(3);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_extend_bit");
-                refuse(check_module_tracked(m, "mk_extend_bit"));
+                check_can_make_component(m, "mk_extend_bit");
                 a.check_ident(m, 1, operand);
                 a.refuse_if(1, check_same_tree(m, operand, *current_module(m)));
                 a.check_slice(m, 3, operand, operand_slice);

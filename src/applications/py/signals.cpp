@@ -99,8 +99,7 @@ void bind_signals(ArenaClass& cls) {
             std::string name = a.name(0);
             int32_t width = a.bit_width(1);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_reg");
-                refuse(check_module_tracked(m, "mk_reg"));
+                check_can_make_component(m, "mk_reg");
                 return m.make_reg(true, name, width);
             });
         },
@@ -114,8 +113,7 @@ void bind_signals(ArenaClass& cls) {
             std::string name = a.name(0);
             int32_t width = a.bit_width(1);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_wire");
-                refuse(check_module_tracked(m, "mk_wire"));
+                check_can_make_component(m, "mk_wire");
                 return m.make_wire(true, name, width);
             });
         },
@@ -132,8 +130,7 @@ void bind_signals(ArenaClass& cls) {
             uint64_t init = a.u64(2);
             a.check_u64_fits(2, init, width);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_val");
-                refuse(check_module_tracked(m, "mk_val"));
+                check_can_make_component(m, "mk_val");
                 return m.make_val(true, name, width, init);
             });
         },
@@ -151,8 +148,7 @@ void bind_signals(ArenaClass& cls) {
             int32_t width = a.bit_width(1);
             std::vector<uint64_t> limbs = a.u64_list(2);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_val_vv");
-                refuse(check_module_tracked(m, "mk_val_vv"));
+                check_can_make_component(m, "mk_val_vv");
                 return m.make_val_vv(true, name, width, std::move(limbs));
             });
         },
@@ -169,8 +165,7 @@ void bind_signals(ArenaClass& cls) {
             int32_t width = a.bit_width(1);
             int32_t index_width = a.index_width(2);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_mem_blk");
-                refuse(check_module_tracked(m, "mk_mem_blk"));
+                check_can_make_component(m, "mk_mem_blk");
                 return m.make_mem_blk(true, name, width, index_width);
             });
         },
@@ -191,8 +186,7 @@ void bind_signals(ArenaClass& cls) {
             int32_t width = a.bit_width(3);
             bool is_read = a.flag(4);
             return self.exclusive([&](ModelArena& m) {
-                check_open_for_additions(m, "mk_mem_ele");
-                refuse(check_module_tracked(m, "mk_mem_ele"));
+                check_can_make_component(m, "mk_mem_ele");
                 a.check_ident(m, 1, master);
                 a.refuse_if(1, check_hcp_kind(master, HwComponentType::MemBlock));
                 a.refuse_if(1, check_mem_ele_module(m, master));
