@@ -2,12 +2,12 @@
 // Typed generational slot storage. Objects never point at each other: they hold identities that
 // carry an ArenaHandle, and reach each other through the group of their kind.
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "common/internal_error.h"
+#include "common/stable_sequence.h"
 
 namespace velmora {
 
@@ -34,16 +34,15 @@ struct ArenaNode {
     bool taken = false;  // the object is out of its slot; `value` is a moved-from husk
 };
 
-/// Append-only list of slots of one kind. A deque keeps references stable while it grows, so an
-/// object being worked on is never moved by an insert elsewhere in the same group.
+/// Append-only list of slots of one kind. Slots never move while the group grows, so an object
+/// being worked on is never moved by an insert elsewhere in the same group.
 template <class T>
 class ArenaGroup {
 public:
     ArenaHandle insert(T object) {
         if (nodes_.size() >= kMaxSlots) panic("arena group is full: 2^32 - 1 objects of one kind");
         ArenaHandle handle{static_cast<uint32_t>(nodes_.size()), 0};
-        nodes_.push_back(ArenaNode<T>{std::move(object), 0});
-        nodes_.back().value.set_arena_handle(handle);
+        nodes_.emplace_back(ArenaNode<T>{std::move(object), 0}).value.set_arena_handle(handle);
         return handle;
     }
 
@@ -104,7 +103,7 @@ private:
         return const_cast<ArenaNode<T>&>(std::as_const(*this).node_checked(h));
     }
 
-    std::deque<ArenaNode<T>> nodes_;
+    StableSequence<ArenaNode<T>> nodes_;
 };
 
 /// Scoped take: the object is put back into its slot on every path, exceptions included.

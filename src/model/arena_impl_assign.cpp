@@ -91,13 +91,13 @@ UpdateEventIdent ModelArena::make_ue_mux(const UpdateEventIdent& left,
 
 void ModelArena::set_ue_clk_src_deep(const UpdateEventIdent& ue,
                                      const std::optional<HcpIdent>& clk) {
-    std::vector<UpdateEventIdent> inner;
     with_ue(ue, [&](auto& e) {
         e.common.clk_src = clk;
         using T = std::decay_t<decltype(e)>;
-        if constexpr (!std::is_same_v<T, UeBasic>) inner = e.ues;
+        if constexpr (!std::is_same_v<T, UeBasic>) {
+            for (const UpdateEventIdent& i : e.ues) set_ue_clk_src_deep(i, clk);
+        }
     });
-    for (const UpdateEventIdent& i : inner) set_ue_clk_src_deep(i, clk);
 }
 
 SanitizedSrc ModelArena::sanitize_asm_src(const HcpIdent& des, const HcpIdent& src,

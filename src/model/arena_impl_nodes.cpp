@@ -1,4 +1,6 @@
 // Node factories and the node operations of the arena.
+#include <span>
+
 #include "model/model_store.h"
 #include "model/typed_access.h"
 #include "util/str_cat.h"
@@ -16,7 +18,7 @@ bool is_edge_clocked(ClockMode m) {
 
 // Only edge-clocked events take a clock: a ClkFree event (a wire assigned in a step) with a
 // clock source would break the clock invariant when its guard is added.
-void give_clock_to_edge_events(ModelArena& arena, const std::vector<AssignMeta>& metas,
+void give_clock_to_edge_events(ModelArena& arena, std::span<const AssignMeta> metas,
                                const std::optional<HcpIdent>& clk) {
     for (const AssignMeta& meta : metas) {
         if (!meta.cur_ue) continue;
@@ -38,7 +40,8 @@ NcpIdent ModelArena::make_asm_node_many(std::string_view name, std::vector<Assig
     check_assert(!metas.empty(), "!metas.is_empty()");
     AsmNode n;
     n.ident = NcpIdent::make(NodeType::Asm, false, name);
-    n.asm_metas = std::move(metas);
+    n.asm_metas.reserve(metas.size());
+    for (AssignMeta& meta : metas) n.asm_metas.push_back(std::move(meta));
     return insert_node(std::move(n));
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/str_cat.h"
+
 namespace velmora {
 
 class FileWriter {
@@ -32,6 +34,23 @@ public:
 
     /// Appends to the pending buffer; a full buffer is handed to the file and flushed.
     void write(std::string_view text);
+    /// Appends the text forms of all parts (texts, characters, numbers formatted in place).
+    template <class... A>
+    void put(const A&... parts) {
+        (detail::append_piece(pending_, parts), ...);
+        if (pending_.size() >= kFlushThreshold) flush();
+    }
+    /// Lets `fill` append to the pending text directly (fill(std::string&)).
+    template <class F>
+    void append_with(F&& fill) {
+        fill(pending_);
+        if (pending_.size() >= kFlushThreshold) flush();
+    }
+    /// Appends `count` blanks.
+    void put_blanks(size_t count) {
+        pending_.append(count, ' ');
+        if (pending_.size() >= kFlushThreshold) flush();
+    }
     /// Hands the pending buffer to the file and flushes the file.
     void flush();
     /// Flushes and closes the file. Returns the first failure seen since open, if any.

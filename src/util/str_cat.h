@@ -1,5 +1,6 @@
 #pragma once
 // Small text helpers: g++ 12 has no <format>, so messages are assembled with cat().
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,7 +27,9 @@ inline void append_piece(std::string& out, bool b) {
 template <class T>
 requires std::is_integral_v<T>
 inline void append_piece(std::string& out, T v) {
-    out.append(std::to_string(v));
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    out.append(digits, end);
 }
 }  // namespace detail
 

@@ -6,15 +6,12 @@ namespace velmora {
 namespace {
 
 void gather_clk_srcs(const ModelArena& arena, const UpdateEventIdent& ue, HcpIdentSet& out) {
-    std::vector<UpdateEventIdent> inner = arena.read_ue(ue, [&](const auto& event) {
+    arena.read_ue(ue, [&](const auto& event) {
         if (event.common.clk_src) out.insert(*event.common.clk_src);
         if constexpr (requires { event.ues; }) {
-            return event.ues;
-        } else {
-            return std::vector<UpdateEventIdent>{};
+            for (const UpdateEventIdent& e : event.ues) gather_clk_srcs(arena, e, out);
         }
     });
-    for (const UpdateEventIdent& e : inner) gather_clk_srcs(arena, e, out);
 }
 
 }  // namespace
@@ -27,13 +24,13 @@ void gather_hcp_deps(const ModelArena& arena, const HcpIdent& component, HcpIden
 }
 
 void remap_hcp_deps(ModelArena& arena, const HcpIdent& component, const HcpIdentMap& map) {
-    std::vector<UpdateEventIdent> pool = arena.with_hcp(component, [&](HcpBase& c) {
+    arena.with_hcp(component, [&](HcpBase& c) {
         c.remap_dep_hcps(arena, map);
-        return c.get_update_pool();
+        // Events live in their own groups, so they can be changed while the component is out.
+        for (const UpdateEventIdent& ue : c.get_update_pool()) {
+            arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_clk_src(arena, map); });
+        }
     });
-    for (const UpdateEventIdent& ue : pool) {
-        arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_clk_src(arena, map); });
-    }
 }
 
 }  // namespace velmora

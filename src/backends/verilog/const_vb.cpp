@@ -7,8 +7,14 @@
 namespace velmora {
 
 void ValVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
-    writer.write(
-        cat(gen_type_vb(), " ", gen_var_name_vb(), " = ", vary_val_to_verilog(val_.value), ";"));
+    writer.append_with([&](std::string& out) {
+        out.append(gen_type_vb());
+        out += ' ';
+        append_var_name_vb(out);
+        out.append(" = ");
+        append_vary_val_verilog(out, val_.value);
+        out += ';';
+    });
 }
 
 }  // namespace velmora

@@ -10,10 +10,12 @@ void HcpBaseVb::gen_io_line_vb(int, const ModelArena&, FileWriter&) const {
 }
 
 void HcpBaseVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
-    writer.write(gen_type_vb());
-    writer.write(" ");
-    writer.write(gen_var_name_vb());
-    writer.write(";");
+    writer.append_with([&](std::string& out) {
+        out.append(gen_type_vb());
+        out += ' ';
+        append_var_name_vb(out);
+        out += ';';
+    });
 }
 
 void HcpBaseVb::gen_procedure_blk_vb(int, const ModelArena&, FileWriter&) const {

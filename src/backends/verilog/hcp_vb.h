@@ -21,8 +21,15 @@ public:
 
     /// Type text of the declaration, e.g. "reg  [7:0] ".
     virtual std::string gen_type_vb() const = 0;
-    /// The name as printed: the component's absolute name.
-    virtual std::string gen_var_name_vb() const { return verilog_ident(hcp_.get_global_name()); }
+    /// Appends the name as printed: the component's absolute name unless a kind says else.
+    virtual void append_var_name_vb(std::string& out) const {
+        append_verilog_ident(out, hcp_.get_global_name());
+    }
+    std::string gen_var_name_vb() const {
+        std::string out;
+        append_var_name_vb(out);
+        return out;
+    }
     virtual int amt_io_line_vb() const { return 0; }
     virtual int amt_init_line_vb() const { return 1; }
     virtual int amt_precedure_blk_vb() const { return 1; }

@@ -8,9 +8,12 @@
 
 namespace velmora {
 
-std::string IoWireVb::gen_var_name_vb() const {
-    if (wire_.port_name) return verilog_ident(*wire_.port_name);
-    return HcpBaseVb::gen_var_name_vb();
+void IoWireVb::append_var_name_vb(std::string& out) const {
+    if (wire_.port_name) {
+        append_verilog_ident(out, *wire_.port_name);
+    } else {
+        HcpBaseVb::append_var_name_vb(out);
+    }
 }
 
 void IoWireVb::gen_io_line_vb(int, const ModelArena&, FileWriter& writer) const {

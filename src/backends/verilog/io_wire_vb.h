@@ -11,7 +11,7 @@ public:
     explicit IoWireVb(const IoWire& wire) : HcpBaseVb(wire), wire_(wire) {}
     std::string gen_type_vb() const override { return "reg  " + width_text_vb(hcp_.bit_width); }
     /// The port name when the wire is a design port, else the absolute name.
-    std::string gen_var_name_vb() const override;
+    void append_var_name_vb(std::string& out) const override;
     int amt_io_line_vb() const override { return 1; }
     int amt_init_line_vb() const override { return 0; }
     int amt_precedure_blk_vb() const override { return wire_.is_input ? 0 : 1; }

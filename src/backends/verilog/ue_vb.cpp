@@ -14,9 +14,9 @@ void transpile_inner(const UpdateEventIdent& ue, const std::vector<std::string>&
     });
 }
 
-/// Writes the template with "{DES_SLICE}" and "{SRC}" filled in, without building the statement.
-void write_statement(FileWriter& writer, std::string_view t, std::string_view des_slice,
-                     std::string_view src) {
+/// Appends the template with "{DES_SLICE}" and "{SRC}" filled in by the two appenders.
+template <class DesSlice, class Src>
+void append_statement(std::string& out, std::string_view t, DesSlice des_slice, Src src) {
     static constexpr std::string_view kDes = "{DES_SLICE}";
     static constexpr std::string_view kSrc = "{SRC}";
     size_t from = 0;
@@ -26,15 +26,19 @@ void write_statement(FileWriter& writer, std::string_view t, std::string_view de
         std::string_view rest = t.substr(at);
         if (rest.starts_with(kDes) || rest.starts_with(kSrc)) {
             bool is_des = rest.starts_with(kDes);
-            writer.write(t.substr(from, at - from));
-            writer.write(is_des ? des_slice : src);
+            out.append(t.substr(from, at - from));
+            if (is_des) {
+                des_slice(out);
+            } else {
+                src(out);
+            }
             from = at + (is_des ? kDes.size() : kSrc.size());
         } else {
-            writer.write(t.substr(from, at + 1 - from));
+            out.append(t.substr(from, at + 1 - from));
             from = at + 1;
         }
     }
-    writer.write(t.substr(from));
+    out.append(t.substr(from));
 }
 
 }  // namespace
@@ -42,31 +46,36 @@ void write_statement(FileWriter& writer, std::string_view t, std::string_view de
 void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
                           const ModelArena& arena, const CurrentHcpVb& des,
                           FileWriter& writer) const {
-    std::string pad(static_cast<size_t>(indent), ' ');
-    std::string des_slice = slice_text_vb(des.width, ue_.des_slice);
-    std::string src = fmt_operand(ue_.src, ue_.src_slice, arena, des);
-    for (const std::string& t : templates) {
-        writer.write(pad);
-        write_statement(writer, t, des_slice, src);
-        writer.write("\n");
-    }
+    auto des_slice = [&](std::string& out) { append_slice_text_vb(out, des.width, ue_.des_slice); };
+    auto src = [&](std::string& out) { append_operand(out, ue_.src, ue_.src_slice, arena, des); };
+    writer.append_with([&](std::string& out) {
+        for (const std::string& t : templates) {
+            out.append(static_cast<size_t>(indent), ' ');
+            append_statement(out, t, des_slice, src);
+            out += '\n';
+        }
+    });
 }
 
 void UeCondVb::transpile(const std::vector<std::string>& templates, int indent,
                          const ModelArena& arena, const CurrentHcpVb& des,
                          FileWriter& writer) const {
-    std::string pad(static_cast<size_t>(indent), ' ');
+    auto pad = static_cast<size_t>(indent);
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
         const std::optional<HcpIdent>& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
-        std::string cond_text = cond ? fmt_operand(*cond, std::nullopt, arena, des) : "";
-        if (i == 0) {
-            writer.write(cond ? cat(pad, "if (", cond_text, ") begin\n") : cat(pad, "begin\n"));
-        } else {
-            writer.write(cond ? cat(" else if (", cond_text, ") begin\n")
-                              : std::string(" else begin\n"));
-        }
+        writer.append_with([&](std::string& out) {
+            if (i == 0) out.append(pad, ' ');
+            if (i != 0) out.append(" else ");
+            if (cond) {
+                out.append("if (");
+                append_operand(out, *cond, std::nullopt, arena, des);
+                out.append(") ");
+            }
+            out.append("begin\n");
+        });
         transpile_inner(ue_.ues[i], templates, indent + 4, arena, des, writer);
-        writer.write(i + 1 < ue_.ues.size() ? cat(pad, "end") : cat(pad, "end\n"));
+        writer.put_blanks(pad);
+        writer.write(i + 1 < ue_.ues.size() ? "end" : "end\n");
     }
 }
 

@@ -11,8 +11,18 @@ std::string width_text_vb(int32_t width) {
 }
 
 std::string slice_text_vb(int32_t width, const std::optional<Slice>& slice) {
-    if (width < 2 || !slice || slice->start < 0) return std::string();
-    return cat("[", slice->stop - 1, ":", slice->start, "]");
+    std::string out;
+    append_slice_text_vb(out, width, slice);
+    return out;
+}
+
+void append_slice_text_vb(std::string& out, int32_t width, const std::optional<Slice>& slice) {
+    if (width < 2 || !slice || slice->start < 0) return;
+    detail::append_piece(out, '[');
+    detail::append_piece(out, slice->stop - 1);
+    detail::append_piece(out, ':');
+    detail::append_piece(out, slice->start);
+    detail::append_piece(out, ']');
 }
 
 std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
@@ -27,8 +37,24 @@ std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
 
 std::string fmt_operand(const HcpIdent& operand, const std::optional<Slice>& slice,
                         const ModelArena& arena, const CurrentHcpVb& cur) {
-    auto [name, width] = operand_name_width_vb(arena, operand, cur);
-    return name + slice_text_vb(width, slice);
+    std::string out;
+    append_operand(out, operand, slice, arena, cur);
+    return out;
+}
+
+void append_operand(std::string& out, const HcpIdent& operand, const std::optional<Slice>& slice,
+                    const ModelArena& arena, const CurrentHcpVb& cur) {
+    int32_t width = 0;
+    if (operand.global_id() == cur.ident.global_id()) {
+        out.append(cur.name);
+        width = cur.width;
+    } else {
+        width = read_hcp_vb(arena, operand, [&](const HcpBaseVb& vb) {
+            vb.append_var_name_vb(out);
+            return vb.hcp().bit_width;
+        });
+    }
+    append_slice_text_vb(out, width, slice);
 }
 
 std::string sensitivity_list(ClockMode mode, const std::optional<std::string>& clk_text) {

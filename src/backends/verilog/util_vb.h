@@ -26,6 +26,8 @@ std::string width_text_vb(int32_t width);
 
 /// "[{stop-1}:{start}]" for a signal wider than one bit and a slice starting at 0 or above.
 std::string slice_text_vb(int32_t width, const std::optional<Slice>& slice);
+/// slice_text_vb(width, slice) appended to `out`.
+void append_slice_text_vb(std::string& out, int32_t width, const std::optional<Slice>& slice);
 
 /// Verilog name and width of any component; `cur` stands in for the one being written.
 std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
@@ -35,6 +37,9 @@ std::pair<std::string, int32_t> operand_name_width_vb(const ModelArena& arena,
 /// The operand's text: its name, sliced when it is wider than one bit and a slice is given.
 std::string fmt_operand(const HcpIdent& operand, const std::optional<Slice>& slice,
                         const ModelArena& arena, const CurrentHcpVb& cur);
+/// fmt_operand(...) appended to `out`.
+void append_operand(std::string& out, const HcpIdent& operand, const std::optional<Slice>& slice,
+                    const ModelArena& arena, const CurrentHcpVb& cur);
 
 /// "posedge {clk}", "negedge {clk}", or "*" for clock-free and unused clocking.
 std::string sensitivity_list(ClockMode mode, const std::optional<std::string>& clk_text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "common/internal_error.h"
 #include "util/str_cat.h"
@@ -51,12 +52,25 @@ bool is_reserved(std::string_view name) {
     return std::binary_search(kReserved.begin(), kReserved.end(), name);
 }
 
+// Character classes of plain identifiers, looked up per byte: every printed name is checked.
+constexpr uint8_t kStart = 1;
+constexpr uint8_t kInner = 2;
+constexpr std::array<uint8_t, 256> kCharClass = [] {
+    std::array<uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        bool inner = start || (c >= '0' && c <= '9') || c == '$';
+        table[c] = static_cast<uint8_t>((start ? kStart : 0) | (inner ? kInner : 0));
+    }
+    return table;
+}();
+
 bool is_ident_start(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return (kCharClass[static_cast<unsigned char>(c)] & kStart) != 0;
 }
 
 bool is_ident_char(char c) {
-    return is_ident_start(c) || (c >= '0' && c <= '9') || c == '$';
+    return (kCharClass[static_cast<unsigned char>(c)] & kInner) != 0;
 }
 
 // An escaped identifier ends at the first white space, so the name may contain none, nor any
@@ -91,8 +105,19 @@ bool is_plain_verilog_ident(std::string_view name) {
 }
 
 std::string verilog_ident(std::string_view name) {
-    if (is_plain_verilog_ident(name)) return std::string(name);
-    return cat("\\", verilog_ident_text(name), " ");
+    std::string out;
+    append_verilog_ident(out, name);
+    return out;
+}
+
+void append_verilog_ident(std::string& out, std::string_view name) {
+    if (is_plain_verilog_ident(name)) {
+        out.append(name);
+        return;
+    }
+    out += '\\';
+    out.append(verilog_ident_text(name));
+    out += ' ';
 }
 
 std::string verilog_ident_text(std::string_view name) {

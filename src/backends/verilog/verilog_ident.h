@@ -16,6 +16,8 @@ bool is_plain_verilog_ident(std::string_view name);
 /// for "REG_xé_3"). Different names never share a written form. Names that cannot be written at
 /// all (empty, not UTF-8, containing white space or control characters) are an internal error.
 std::string verilog_ident(std::string_view name);
+/// verilog_ident(name) appended to `out`.
+void append_verilog_ident(std::string& out, std::string_view name);
 
 /// The characters of the identifier verilog_ident() writes, without the escape's backslash and
 /// closing blank: the name a tool gives the object. Module files are named with it, so that a

@@ -50,7 +50,13 @@ struct FlowBlockBase {
 
 class FlowBlock {
 public:
+    FlowBlock() = default;
     virtual ~FlowBlock() = default;
+    // Declared so that taking an object out of its slot and putting it back moves its lists.
+    FlowBlock(const FlowBlock&) = default;
+    FlowBlock(FlowBlock&&) = default;
+    FlowBlock& operator=(const FlowBlock&) = default;
+    FlowBlock& operator=(FlowBlock&&) = default;
 
     virtual FlowBlockBase& get_base_mut() = 0;
     virtual const FlowBlockBase& get_base() const = 0;

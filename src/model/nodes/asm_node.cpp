@@ -1,10 +1,12 @@
 // An assignment node: its metas become guarded events in their destinations' pools.
+#include <span>
+
 #include "model/model_store.h"
 
 namespace velmora {
 namespace {
 
-void pool_current_events(ModelArena& arena, const std::vector<AssignMeta>& metas) {
+void pool_current_events(ModelArena& arena, std::span<const AssignMeta> metas) {
     for (const AssignMeta& meta : metas) {
         if (!meta.cur_ue) continue;
         arena.with_hcp(meta.des, [&](HcpBase& des) { des.add_update_event(*meta.cur_ue); });

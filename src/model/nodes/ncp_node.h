@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/small_vector.h"
 #include "model/common/ident.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/sp_reg/trigger_sig.h"
@@ -18,7 +19,7 @@ class ModelArena;
 inline constexpr int32_t IN_CONSIST_CYCLE_USED = -1;
 
 struct NodeTriggers {
-    std::vector<std::pair<NcpIdent, std::optional<HcpIdent>>> depend_nodes;
+    SmallVector<std::pair<NcpIdent, std::optional<HcpIdent>>, 1> depend_nodes;
     std::optional<NcpIdent> hold_node;
     std::optional<NcpIdent> int_reset_node;
     std::optional<NcpIdent> int_start_node;
@@ -30,7 +31,13 @@ class NcpNode {
 public:
     NcpIdent ident;
 
+    NcpNode() = default;
     virtual ~NcpNode() = default;
+    // Declared so that taking an object out of its slot and putting it back moves its lists.
+    NcpNode(const NcpNode&) = default;
+    NcpNode(NcpNode&&) = default;
+    NcpNode& operator=(const NcpNode&) = default;
+    NcpNode& operator=(NcpNode&&) = default;
     void set_arena_handle(ArenaHandle h) { ident.ident_base.arena_handle = h; }
 
     // Triggers (refused by nodes without triggers).

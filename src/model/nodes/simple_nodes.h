@@ -8,7 +8,7 @@ namespace velmora {
 
 class AsmNode : public NcpNode {
 public:
-    std::vector<AssignMeta> asm_metas;
+    SmallVector<AssignMeta, 1> asm_metas;  // most nodes assign one destination
 
     ClockMode get_clock_mode(const ModelArena& arena) const override;
     void assign_prelim(ModelArena& arena) override;

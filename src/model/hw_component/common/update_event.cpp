@@ -1,5 +1,7 @@
 #include "model/hw_component/common/update_event.h"
 
+#include <span>
+
 #include "model/model_store.h"
 
 namespace velmora {
@@ -10,21 +12,20 @@ void remap_one(HcpIdent& id, const HcpIdentMap& map) {
     if (it != map.end()) id = it->second;
 }
 
-void gather_inner(const ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
+void gather_inner(const ModelArena& arena, std::span<const UpdateEventIdent> ues,
                   HcpIdentSet& out) {
     for (const UpdateEventIdent& ue : ues) {
         arena.read_ue(ue, [&](const UpdateEvent& e) { e.gather_dep_hcps(arena, out); });
     }
 }
 
-void remap_inner(ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
-                 const HcpIdentMap& map) {
+void remap_inner(ModelArena& arena, std::span<const UpdateEventIdent> ues, const HcpIdentMap& map) {
     for (const UpdateEventIdent& ue : ues) {
         arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_dep_hcps(arena, map); });
     }
 }
 
-void remap_inner_clk(ModelArena& arena, const std::vector<UpdateEventIdent>& ues,
+void remap_inner_clk(ModelArena& arena, std::span<const UpdateEventIdent> ues,
                      const HcpIdentMap& map) {
     for (const UpdateEventIdent& ue : ues) {
         arena.with_ue(ue, [&](UpdateEvent& e) { e.remap_clk_src(arena, map); });

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/small_vector.h"
 #include "model/common/ident.h"
 #include "model/common/priorities.h"
 #include "model/hw_component/slice.h"
@@ -34,7 +35,13 @@ public:
     UpdateEventIdent ident;
     UeCommon common;
 
+    UpdateEvent() = default;
     virtual ~UpdateEvent() = default;
+    // Declared so that taking an object out of its slot and putting it back moves its lists.
+    UpdateEvent(const UpdateEvent&) = default;
+    UpdateEvent(UpdateEvent&&) = default;
+    UpdateEvent& operator=(const UpdateEvent&) = default;
+    UpdateEvent& operator=(UpdateEvent&&) = default;
     void set_arena_handle(ArenaHandle h) { ident.ident_base.arena_handle = h; }
 
     UeType get_type() const { return common.type; }
@@ -76,8 +83,8 @@ public:
 
 class UeCond : public UpdateEvent {
 public:
-    std::vector<std::optional<HcpIdent>> conds;  // absent = else branch
-    std::vector<UpdateEventIdent> ues;
+    SmallVector<std::optional<HcpIdent>, 1> conds;  // absent = else branch
+    SmallVector<UpdateEventIdent, 1> ues;
     bool is_last_occure = false;
 
     /// Appends one branch; refused after an else branch.

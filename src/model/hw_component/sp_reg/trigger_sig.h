@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/small_vector.h"
 #include "model/common/ident.h"
 
 namespace velmora {
@@ -18,7 +19,7 @@ struct TriggerSig {
     std::optional<HcpIdent> mrst_sig_i;
     std::optional<HcpIdent> clk_sig_i;
     /// (activation, optional condition), in push order.
-    std::vector<std::pair<HcpIdent, std::optional<HcpIdent>>> depend_sigs_i;
+    SmallVector<std::pair<HcpIdent, std::optional<HcpIdent>>, 1> depend_sigs_i;
 
     void push_depend_node(HcpIdent signal, std::optional<HcpIdent> condition) {
         depend_sigs_i.emplace_back(std::move(signal), std::move(condition));
