@@ -171,11 +171,13 @@ def main() -> None:
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--sizes", type=int, nargs="+", default=[1000, 10_000])
     parser.add_argument("--timeout", type=float, default=1800)
+    parser.add_argument("--tools", nargs="+", choices=list(SOURCES), default=list(SOURCES),
+                        help="velmora alone for sizes the peers cannot reach (--tools velmora)")
     args = parser.parse_args()
     print(f"{'N':>7} {'tool':>9} {'time s':>8} {'peak MiB':>9} {'x time':>7} {'x memory':>9}")
     for n in args.sizes:
         base = measure("velmora", n, args.timeout)
-        for tool in SOURCES:
+        for tool in args.tools:
             r = base if tool == "velmora" else measure(tool, n, args.timeout)
             if r is None or base is None:
                 continue

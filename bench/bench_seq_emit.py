@@ -52,7 +52,7 @@ for i, sub in enumerate(mods):
     a.initialize_flow_block(seq)
     neighbour = regs[(i + 1) % m]
     for k in range(per):
-        a.gen_basic_assign(regs[i], neighbour if k % 2 else k)
+        a.gen_basic_assign(regs[i], neighbour if k % 2 else k & 0xFFFF)
     a.finalize_flow_block(seq)
     a.finalize_flow_procedure()
     a.untrack_module_at_flow_init(sub)
@@ -90,7 +90,9 @@ print(json.dumps({"model_s": t1 - t0, "build_s": t2 - t1, "emit_s": t3 - t2, "fr
 def run(n: int, m: int) -> dict:
     with tempfile.TemporaryDirectory() as out_dir:
         proc = subprocess.run([sys.executable, "-c", CHILD, str(n), str(m), out_dir],
-                              capture_output=True, text=True, check=True)
+                              capture_output=True, text=True, check=False)
+    if proc.returncode != 0:
+        sys.exit(f"N = {n}, {m} modules failed:\n{proc.stderr[-2000:]}")
     return json.loads(proc.stdout.strip().splitlines()[-1])
 
 

@@ -35,8 +35,9 @@ std::vector<HcpIdent> module_components(const ModelArena& arena, const ModuleIde
     return out;
 }
 
-std::vector<HcpIdent> gather_module_deps(ModelArena& arena, const ModuleIdent& m) {
-    HcpIdentSet deps;
+/// The signals of other modules that module m reads, by global id.
+std::vector<HcpIdent> gather_foreign_deps(ModelArena& arena, const ModuleIdent& m) {
+    HcpIdentSet deps(m.global_id());
     for (const HcpIdent& id : module_components(arena, m)) gather_hcp_deps(arena, id, deps);
     std::vector<HcpIdent> sorted(deps.begin(), deps.end());
     std::sort(sorted.begin(), sorted.end(),
@@ -73,8 +74,7 @@ HcpIdent route_io_base(ModelArena& arena, const HcpIdent& dep, const ModuleIdent
 
 void route_module(ModelArena& arena, const ModuleIdent& m) {
     HcpIdentMap remap;
-    for (const HcpIdent& dep : gather_module_deps(arena, m)) {
-        if (dep.parent_module.global_id() == m.global_id()) continue;
+    for (const HcpIdent& dep : gather_foreign_deps(arena, m)) {
         if (is_sub_module_output(arena, dep, m)) continue;
         HcpIdent mapped = route_io_base(arena, dep, m);
         if (mapped.global_id() != dep.global_id()) remap.emplace(dep, mapped);
@@ -88,8 +88,7 @@ void route_module(ModelArena& arena, const ModuleIdent& m) {
 void check_module_trees(ModelArena& arena, const ModuleIdent& top) {
     DfsModuleIter it(arena, top);
     while (std::optional<ModuleIdent> m = it.next_module()) {
-        for (const HcpIdent& dep : gather_module_deps(arena, *m)) {
-            if (dep.parent_module.global_id() == m->global_id()) continue;
+        for (const HcpIdent& dep : gather_foreign_deps(arena, *m)) {
             if (Problem p = check_same_tree(arena, dep, *m)) fail_user(cat("emit: ", *p));
         }
     }

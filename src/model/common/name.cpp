@@ -22,6 +22,7 @@ struct Entry {
     char* text = nullptr;
     uint32_t size = 0;
     uint32_t refs = 0;
+    uint32_t hash = 0;  // kept so that releasing a name does not read its text again
 };
 
 /// Text storage in size classes of 8 bytes, carved from large blocks; a freed text goes on its
@@ -99,6 +100,11 @@ public:
         --used_;
     }
     size_t size() const { return used_; }
+    /// Empties the index, keeping its slots, for a rebuild with insert().
+    void clear() {
+        std::fill(slots_.begin(), slots_.end(), Slot{});
+        used_ = 0;
+    }
 
 private:
     struct Slot {
@@ -162,13 +168,45 @@ struct NameTable {
     // Caller holds the mutex. A release without a reference is ignored: it runs in destructors,
     // where there is no way to report it.
     void release(uint32_t id) {
+        if (drop_reference(id)) index.erase(id, entry(id).hash);
+        free_entry(id);
+    }
+
+    /// Releases one reference on each name; when a large share of the table dies at once (a big
+    /// design being dropped), the index is rebuilt from the survivors in one pass instead of
+    /// erasing the dead one by one at random places.
+    void release_many(const std::vector<uint32_t>& ids) {
+        std::vector<uint32_t> dead;
+        for (uint32_t id : ids) {
+            if (drop_reference(id)) dead.push_back(id);
+        }
+        if (dead.size() * 4 < index.size()) {
+            for (uint32_t id : dead) index.erase(id, entry(id).hash);
+        } else {
+            index.clear();
+            for (uint32_t id = 1; id < next_id; ++id) {
+                const Entry& e = entry(id);
+                if (e.refs != 0) index.insert(id, e.hash);
+            }
+        }
+        for (uint32_t id : dead) free_entry(id);
+    }
+
+private:
+    /// True when this was the last reference: the entry is dead but still holds its text.
+    bool drop_reference(uint32_t id) {
         Entry& e = entry(id);
-        if (e.refs == 0 || --e.refs != 0) return;
-        index.erase(id, hash_of(text(id)));
+        return e.refs != 0 && --e.refs == 0;
+    }
+    void free_entry(uint32_t id) {
+        Entry& e = entry(id);
+        if (e.refs != 0 || e.text == nullptr) return;
         texts.free(e.text, e.size);
         e = Entry{};
         free_ids.push_back(id);
     }
+
+public:
 };
 
 NameTable& table() {
@@ -195,7 +233,7 @@ Name Name::intern(std::string_view text) {
     char* copy = t.texts.allocate(text.size());
     std::memcpy(copy, text.data(), text.size());
     uint32_t id = t.new_id();
-    t.entry(id) = Entry{copy, static_cast<uint32_t>(text.size()), 1};
+    t.entry(id) = Entry{copy, static_cast<uint32_t>(text.size()), 1, hash};
     t.index.insert(id, hash);
     return Name(id);
 }
@@ -240,7 +278,7 @@ void NameOwner::release_all() {
     if (ids_.empty()) return;
     NameTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
-    for (uint32_t id : ids_) t.release(id);
+    t.release_many(ids_);
     ids_.clear();
     ids_.shrink_to_fit();
 }

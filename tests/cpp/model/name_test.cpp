@@ -83,6 +83,36 @@ TEST(NameTable, NamesFreedInAnyOrderLeaveTheOthersFindable) {
     EXPECT_EQ(Name::live_count(), before + owners.size() - (owners.size() + 2) / 3);
 }
 
+TEST(NameTable, DroppingMostOfTheTableAtOnceKeepsTheSurvivorsFindable) {
+    size_t before = Name::live_count();
+    NameOwner survivor;
+    std::vector<const char*> kept;
+    {
+        NameOwner bulk;  // holds far more than the rest of the table: released in one pass
+        for (int i = 0; i < 20000; ++i) {
+            std::string text = "bulk_" + std::to_string(i);
+            Name n = Name::intern(text);
+            bulk.adopt(n);
+            bulk.adopt(Name::intern(text));  // the same name twice in one owner
+            if (i % 1000 == 0) {
+                survivor.adopt(Name::intern(text));  // shared with another owner
+                kept.push_back(n.view().data());
+            }
+        }
+        EXPECT_EQ(Name::live_count(), before + 20000);
+    }
+    EXPECT_EQ(Name::live_count(), before + kept.size());
+    for (int i = 0; i < 20000; i += 1000) {
+        Name again = Name::intern("bulk_" + std::to_string(i));
+        EXPECT_EQ(again.view().data(), kept[static_cast<size_t>(i / 1000)]) << i;
+        again.release();
+    }
+    Name fresh = Name::intern("bulk_1");  // freed: made anew
+    EXPECT_EQ(fresh.view(), "bulk_1");
+    EXPECT_EQ(Name::live_count(), before + kept.size() + 1);
+    fresh.release();
+}
+
 TEST(NameTable, DroppingAnArenaFreesTheNamesOfItsObjects) {
     size_t before = Name::live_count();
     {

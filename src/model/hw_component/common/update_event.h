@@ -4,19 +4,18 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "common/small_vector.h"
 #include "model/common/ident.h"
 #include "model/common/priorities.h"
+#include "model/hw_component/common/hcp_ident_set.h"
 #include "model/hw_component/slice.h"
 
 namespace velmora {
 
 class ModelArena;
 
-using HcpIdentSet = std::unordered_set<HcpIdent, HcpIdentHash>;
 using HcpIdentMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
 
 struct UeCommon {
