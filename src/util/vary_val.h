@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/small_vector.h"
+
 namespace velmora {
 
 struct VaryVal {
-    std::vector<uint64_t> limbs;
+    SmallVector<uint64_t, 1> limbs;  // constants of up to 64 bits need no heap block
     int32_t bit_width = 0;
 
     /// ceil(bit_width / 64) limbs: limb 0 = value, the rest 0, top limb masked.

@@ -11,7 +11,10 @@ namespace velmora {
 namespace {
 
 std::optional<IoMark> io_mark_of(const ModelArena& arena, const HcpIdent& id) {
-    return arena.read_hcp(id, [](const HcpBase& c) { return c.get_io_mark(); });
+    return arena.read_hcp(id, [](const HcpBase& c) {
+        const IoMark* mark = c.get_io_mark();
+        return mark ? std::optional<IoMark>(*mark) : std::nullopt;
+    });
 }
 
 // Input: ports from the top down to the component's module, each fed by the one above; the

@@ -1,6 +1,7 @@
 #pragma once
 // The interface every hardware component implements: identity, assignment and dependencies.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ struct IoMark {
 
 struct HcpAssign {
     std::vector<UpdateEventIdent> update_pool;
-    std::optional<IoMark> io_mark;
+    std::shared_ptr<const IoMark> io_mark;  // few components are ports: kept out of the record
 };
 
 class HcpBase {
@@ -80,10 +81,11 @@ public:
     /// Stable sort by priority, then sub-priority, then insertion order.
     virtual void sort_events(const ModelArena& arena);
     void mark_as_io(bool is_input, std::string io_name) {
-        hcp_assign.io_mark = IoMark{std::move(io_name), is_input};
+        hcp_assign.io_mark = std::make_shared<const IoMark>(IoMark{std::move(io_name), is_input});
     }
-    bool is_marked_as_io() const { return hcp_assign.io_mark.has_value(); }
-    const std::optional<IoMark>& get_io_mark() const { return hcp_assign.io_mark; }
+    bool is_marked_as_io() const { return hcp_assign.io_mark != nullptr; }
+    /// The port mark, or null when the component is not a port.
+    const IoMark* get_io_mark() const { return hcp_assign.io_mark.get(); }
 
     // Dependencies: what the component reads (its pool's events; expressions add operands).
     virtual void gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const;
