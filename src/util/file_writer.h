@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "util/str_cat.h"
-
 namespace velmora {
 
 class FileWriter {
@@ -34,12 +32,6 @@ public:
 
     /// Appends to the pending buffer; a full buffer is handed to the file and flushed.
     void write(std::string_view text);
-    /// Appends the text forms of all parts (texts, characters, numbers formatted in place).
-    template <class... A>
-    void put(const A&... parts) {
-        (detail::append_piece(pending_, parts), ...);
-        if (pending_.size() >= kFlushThreshold) flush();
-    }
     /// Lets `fill` append to the pending text directly (fill(std::string&)).
     template <class F>
     void append_with(F&& fill) {

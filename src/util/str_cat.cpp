@@ -12,15 +12,4 @@ std::string replace_all(std::string text, std::string_view from, std::string_vie
     return text;
 }
 
-std::string to_hex(uint64_t v) {
-    static const char* digits = "0123456789abcdef";
-    if (v == 0) return "0";
-    std::string out;
-    while (v) {
-        out.insert(out.begin(), digits[v & 0xF]);
-        v >>= 4;
-    }
-    return out;
-}
-
 }  // namespace velmora

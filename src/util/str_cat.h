@@ -44,7 +44,4 @@ std::string cat(const A&... parts) {
 /// Replaces every occurrence of `from` in `text` by `to`.
 std::string replace_all(std::string text, std::string_view from, std::string_view to);
 
-/// Lower-case hexadecimal without leading zeros ("0" for zero).
-std::string to_hex(uint64_t v);
-
 }  // namespace velmora

@@ -8,9 +8,7 @@ namespace velmora {
 
 void ValVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
     writer.append_with([&](std::string& out) {
-        out.append(gen_type_vb());
-        out += ' ';
-        append_var_name_vb(out);
+        append_declaration_head(out);
         out.append(" = ");
         append_vary_val_verilog(out, val_.value);
         out += ';';

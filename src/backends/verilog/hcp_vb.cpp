@@ -11,9 +11,7 @@ void HcpBaseVb::gen_io_line_vb(int, const ModelArena&, FileWriter&) const {
 
 void HcpBaseVb::gen_init_line_vb(int, const ModelArena&, FileWriter& writer) const {
     writer.append_with([&](std::string& out) {
-        out.append(gen_type_vb());
-        out += ' ';
-        append_var_name_vb(out);
+        append_declaration_head(out);
         out += ';';
     });
 }

@@ -25,6 +25,12 @@ public:
     virtual void append_var_name_vb(std::string& out) const {
         append_verilog_ident(out, hcp_.get_global_name());
     }
+    /// "{type} {name}", the start of every declaration line.
+    void append_declaration_head(std::string& out) const {
+        out.append(gen_type_vb());
+        out += ' ';
+        append_var_name_vb(out);
+    }
     std::string gen_var_name_vb() const {
         std::string out;
         append_var_name_vb(out);

@@ -64,8 +64,11 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent,
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
         const std::optional<HcpIdent>& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
         writer.append_with([&](std::string& out) {
-            if (i == 0) out.append(pad, ' ');
-            if (i != 0) out.append(" else ");
+            if (i == 0) {
+                out.append(pad, ' ');
+            } else {
+                out.append(" else ");
+            }
             if (cond) {
                 out.append("if (");
                 append_operand(out, *cond, std::nullopt, arena, des);

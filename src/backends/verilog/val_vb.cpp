@@ -18,26 +18,21 @@ void append_vary_val_verilog(std::string& out, const VaryVal& value) {
         out.append(bit ? "1'b1" : "1'b0");
         return;
     }
-    if (value.limbs.size() <= 1) {
-        // One limb: its digits in hex without leading zeros, as in the general form below.
-        uint64_t limb = value.limbs.empty() ? 0 : value.limbs[0];
+    // Limbs from the top, the first non-zero one without leading zeros and every later one
+    // padded to 16 digits; "0" when all are zero.
+    detail::append_piece(out, value.bit_width);
+    out.append("'h");
+    bool started = false;
+    for (size_t i = value.limbs.size(); i-- > 0;) {
+        uint64_t limb = value.limbs[i];
+        if (!started && limb == 0) continue;
         char digits[16];
         auto end = std::to_chars(digits, digits + sizeof digits, limb, 16).ptr;
-        detail::append_piece(out, value.bit_width);
-        out.append("'h");
+        if (started) out.append(16 - static_cast<size_t>(end - digits), '0');
         out.append(digits, end);
-        return;
+        started = true;
     }
-    // Top limb in plain hex, lower limbs zero-padded to 16 digits, then leading zeros removed.
-    std::string hex;
-    for (size_t i = value.limbs.size(); i-- > 0;) {
-        std::string digits = to_hex(value.limbs[i]);
-        if (i + 1 != value.limbs.size()) digits.insert(0, 16 - digits.size(), '0');
-        hex += digits;
-    }
-    size_t first = hex.find_first_not_of('0');
-    hex = first == std::string::npos ? "0" : hex.substr(first);
-    out.append(cat(value.bit_width, "'h", hex));
+    if (!started) out += '0';
 }
 
 }  // namespace velmora

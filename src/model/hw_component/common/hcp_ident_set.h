@@ -19,8 +19,6 @@ public:
         if (left_out_module_ && id.parent_module.global_id() == *left_out_module_) return;
         set_.insert(id);
     }
-    bool contains(const HcpIdent& id) const { return set_.contains(id); }
-    size_t size() const { return set_.size(); }
     auto begin() const { return set_.begin(); }
     auto end() const { return set_.end(); }
 
