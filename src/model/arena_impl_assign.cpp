@@ -7,8 +7,7 @@ namespace velmora {
 
 UpdateEventIdent ModelArena::make_ue_basic(const HcpIdent& src, Slice des_slice, Slice src_slice,
                                            int32_t priority, ClockMode clk_mode,
-                                           bool use_current_priority,
-                                           std::optional<HcpIdent> clk_src) {
+                                           bool use_current_priority, OptHcpIdent clk_src) {
     if (des_slice.size() != src_slice.size()) {
         panic("assertion failed: self.is_size_in_range_rel(b.get_size())");
     }
@@ -27,19 +26,17 @@ UpdateEventIdent ModelArena::make_ue_basic(const HcpIdent& src, Slice des_slice,
     return insert_ue(std::move(ue));
 }
 
-UpdateEventIdent ModelArena::make_ue_full(std::optional<HcpIdent> add_cond,
-                                          std::optional<HcpIdent> dis_cond, const HcpIdent& src,
-                                          Slice des_slice, Slice src_slice, int32_t priority,
-                                          ClockMode clk_mode, bool use_current_priority,
-                                          std::optional<HcpIdent> clk_src) {
+UpdateEventIdent ModelArena::make_ue_full(OptHcpIdent add_cond, OptHcpIdent dis_cond,
+                                          const HcpIdent& src, Slice des_slice, Slice src_slice,
+                                          int32_t priority, ClockMode clk_mode,
+                                          bool use_current_priority, OptHcpIdent clk_src) {
     UpdateEventIdent basic = make_ue_basic(src, des_slice, src_slice, priority, clk_mode,
                                            use_current_priority, std::move(clk_src));
     if (!add_cond && !dis_cond) return basic;
     return make_ue_add_dis(std::move(add_cond), std::move(dis_cond), basic);
 }
 
-UpdateEventIdent ModelArena::make_ue_add_dis(std::optional<HcpIdent> add_cond,
-                                             std::optional<HcpIdent> dis_cond,
+UpdateEventIdent ModelArena::make_ue_add_dis(OptHcpIdent add_cond, OptHcpIdent dis_cond,
                                              const UpdateEventIdent& inner) {
     HcpIdent cond;
     if (add_cond && dis_cond) {
@@ -89,8 +86,7 @@ UpdateEventIdent ModelArena::make_ue_mux(const UpdateEventIdent& left,
     return insert_ue(std::move(ue));
 }
 
-void ModelArena::set_ue_clk_src_deep(const UpdateEventIdent& ue,
-                                     const std::optional<HcpIdent>& clk) {
+void ModelArena::set_ue_clk_src_deep(const UpdateEventIdent& ue, const OptHcpIdent& clk) {
     with_ue(ue, [&](auto& e) {
         e.common.clk_src = clk;
         using T = std::decay_t<decltype(e)>;

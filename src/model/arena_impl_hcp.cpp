@@ -100,8 +100,8 @@ HcpIdent ModelArena::make_mem_ele(bool is_user_com, std::string_view name, const
 }
 
 HcpIdent ModelArena::make_io_wire(bool is_user_com, std::string_view name, bool is_input,
-                                  int32_t bit_width, std::optional<HcpIdent> agent_src,
-                                  std::optional<HcpIdent> actual_src) {
+                                  int32_t bit_width, OptHcpIdent agent_src,
+                                  OptHcpIdent actual_src) {
     IoWire w(new_hcp_ident(HwComponentType::IoWire, is_user_com, name), bit_width);
     w.is_input = is_input;
     w.agent_src_signal_i = agent_src;

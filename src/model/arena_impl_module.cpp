@@ -123,7 +123,7 @@ bool ModelArena::is_marked_as_io(const HcpIdent& id) const {
     return read_hcp(id, [](const HcpBase& c) { return c.is_marked_as_io(); });
 }
 
-std::optional<HcpIdent> ModelArena::io_name_owner(std::string_view io_name) const {
+OptHcpIdent ModelArena::io_name_owner(std::string_view io_name) const {
     auto it = construction_.io_name_owners.find(std::string(io_name));
     if (it == construction_.io_name_owners.end()) return std::nullopt;
     return it->second;

@@ -19,7 +19,7 @@ bool is_edge_clocked(ClockMode m) {
 // Only edge-clocked events take a clock: a ClkFree event (a wire assigned in a step) with a
 // clock source would break the clock invariant when its guard is added.
 void give_clock_to_edge_events(ModelArena& arena, std::span<const AssignMeta> metas,
-                               const std::optional<HcpIdent>& clk) {
+                               const OptHcpIdent& clk) {
     for (const AssignMeta& meta : metas) {
         if (!meta.cur_ue) continue;
         if (!is_edge_clocked(arena.get_ue_common(*meta.cur_ue).clk_mode)) continue;
@@ -136,7 +136,7 @@ void ModelArena::assign_asm_from_state_node(const NcpIdent& node) {
 void ModelArena::init_asm_node_clk_src(const NcpIdent& node) {
     check_asm_ident(node);
     with_node_as<AsmNode>(*this, node, [&](AsmNode& n) {
-        std::optional<NcpIdent> clk_node = n.get_clk_node();
+        OptNcpIdent clk_node = n.get_clk_node();
         if (!clk_node) return;
         give_clock_to_edge_events(*this, n.asm_metas, n.resolve_node_exit_opr(*this, *clk_node));
     });

@@ -136,7 +136,7 @@ public:
     void mark_as_io(const HcpIdent& id, bool is_input, std::string io_name);
     bool is_marked_as_io(const HcpIdent& id) const;
     /// The component whose IO mark carries `io_name`, if any.
-    std::optional<HcpIdent> io_name_owner(std::string_view io_name) const;
+    OptHcpIdent io_name_owner(std::string_view io_name) const;
     /// True once build_flow has run on this model.
     bool flow_built() const { return construction_.flow_built; }
     /// The failure of a build_flow that stopped part way: the model is then half built.
@@ -156,7 +156,7 @@ public:
                           const HcpIdent& index, int32_t bit_width, bool is_read);
     /// IoWire::new_opt_src: an actual source gets one priority-50 ClkFree event at once.
     HcpIdent make_io_wire(bool is_user_com, std::string_view name, bool is_input, int32_t bit_width,
-                          std::optional<HcpIdent> agent_src, std::optional<HcpIdent> actual_src);
+                          OptHcpIdent agent_src, OptHcpIdent actual_src);
     HcpIdent make_expression(bool is_user_com, std::string_view name, LogicOp op, const HcpIdent& a,
                              const HcpIdent& b, OptSlice a_slice, OptSlice b_slice);
     HcpIdent make_expression_single(bool is_user_com, std::string_view name, LogicOp op,
@@ -204,7 +204,7 @@ public:
     /// Chains `addend` (sliced by "{cnt}_addend") onto the running sum, enabled by the one-bit
     /// `enable` (sliced by "{cnt}_en") when given; returns the new running sum.
     HcpIdent dyn_counter_add(const CcpIdent& cnt, const HcpIdent& addend, OptSlice addend_slice,
-                             std::optional<HcpIdent> enable, OptSlice enable_slice);
+                             OptHcpIdent enable, OptSlice enable_slice);
     /// Assigns the running sum to the register at this point of the flow (UserError when
     /// nothing is pending).
     void dyn_counter_update(const CcpIdent& cnt);
@@ -242,14 +242,12 @@ public:
     // ---- Update events -----------------------------------------------------------------------
     UpdateEventIdent make_ue_basic(const HcpIdent& src, Slice des_slice, Slice src_slice,
                                    int32_t priority, ClockMode clk_mode, bool use_current_priority,
-                                   std::optional<HcpIdent> clk_src);
-    UpdateEventIdent make_ue_full(std::optional<HcpIdent> add_cond,
-                                  std::optional<HcpIdent> dis_cond, const HcpIdent& src,
+                                   OptHcpIdent clk_src);
+    UpdateEventIdent make_ue_full(OptHcpIdent add_cond, OptHcpIdent dis_cond, const HcpIdent& src,
                                   Slice des_slice, Slice src_slice, int32_t priority,
                                   ClockMode clk_mode, bool use_current_priority,
-                                  std::optional<HcpIdent> clk_src);
-    UpdateEventIdent make_ue_add_dis(std::optional<HcpIdent> add_cond,
-                                     std::optional<HcpIdent> dis_cond,
+                                  OptHcpIdent clk_src);
+    UpdateEventIdent make_ue_add_dis(OptHcpIdent add_cond, OptHcpIdent dis_cond,
                                      const UpdateEventIdent& inner);
     UpdateEventIdent make_ue_mux(const UpdateEventIdent& left, const UpdateEventIdent& right,
                                  const HcpIdent& cond);
@@ -257,7 +255,7 @@ public:
     template <class Ue>
     UpdateEventIdent insert_ue(Ue ue);
     /// Rewrites the clock source of an event and of every event it wraps.
-    void set_ue_clk_src_deep(const UpdateEventIdent& ue, const std::optional<HcpIdent>& clk);
+    void set_ue_clk_src_deep(const UpdateEventIdent& ue, const OptHcpIdent& clk);
 
     // ---- Assignment ----------------------------------------------------------------------------
     SanitizedSrc sanitize_asm_src(const HcpIdent& des, const HcpIdent& src, OptSlice des_slice,
@@ -280,15 +278,14 @@ public:
     /// Rotates the signal's range left by `amount` (right for a negative amount), over its low
     /// `width` bits when a width is given. Nothing is made, and nullopt returned, when the amount
     /// is a multiple of the rotated width. `op_name` names the operation in refusals.
-    std::optional<HcpIdent> gen_rotate(std::string_view op_name, std::string_view name,
-                                       const HcpIdent& sig, OptSlice sig_slice, int64_t amount,
-                                       std::optional<int32_t> width);
+    OptHcpIdent gen_rotate(std::string_view op_name, std::string_view name, const HcpIdent& sig,
+                           OptSlice sig_slice, int64_t amount, std::optional<int32_t> width);
     /// Reduces the terms pairwise, in order, by `op` into a tree of "{name}_t" expressions of
     /// depth ceil(log2 n). One term is returned as it is.
     HcpTerm fold_balanced(std::string_view name, std::vector<HcpTerm> terms, LogicOp op);
     /// 1 when any term is non-zero: a 1-bit zero constant for no term, nullopt for one term (the
     /// term is its own answer).
-    std::optional<HcpIdent> gen_any_of(std::string_view name, const std::vector<HcpTerm>& terms);
+    OptHcpIdent gen_any_of(std::string_view name, const std::vector<HcpTerm>& terms);
     /// The sum of the terms' values, zero-extended to `width` bits (by default wide enough for the
     /// largest possible sum). Refuses no terms or a bad width with UserError.
     HcpIdent gen_sum_cnt(std::string_view name, const std::vector<HcpTerm>& bits,

@@ -186,7 +186,7 @@ Problem check_io_name(const ModelArena& arena, const HcpIdent& hcp, std::string_
                    "\"mrst\")");
     }
     if (Problem p = check_io_name_form(io_name)) return p;
-    std::optional<HcpIdent> owner = arena.io_name_owner(io_name);
+    OptHcpIdent owner = arena.io_name_owner(io_name);
     if (owner && owner->global_id() != hcp.global_id()) {
         return cat("\"", io_name, "\" is already the IO name of ", owner->abs_name());
     }

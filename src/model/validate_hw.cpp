@@ -62,7 +62,7 @@ Problem check_mem_ele_module(const ModelArena& arena, const HcpIdent& mem_blk) {
     const ModuleIdent& here = stack.back().first;
     ModuleRef owner =
         arena.read_hcp(mem_blk, [](const HcpBase& c) { return c.ident.parent_module; });
-    if (owner.global_id() == here.global_id()) return std::nullopt;
+    if (owner == ModuleRef(here)) return std::nullopt;
     const Module& owner_module = arena.group<Module>().get(owner.handle());
     return cat(mem_blk.abs_name(), " belongs to ", owner_module.ident.ident_base.abs_view(),
                ", not to ", here.ident_base.abs_view(),

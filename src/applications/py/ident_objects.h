@@ -62,4 +62,24 @@ VELMORA_IDENT_CASTER(CcpIdent)
 
 #undef VELMORA_IDENT_CASTER
 
+/// An optional identity link crosses as the identity or None.
+template <class Id>
+struct type_caster<velmora::OptIdent<Id>> {
+    NB_TYPE_CASTER(velmora::OptIdent<Id>, make_caster<Id>::Name + const_name(" | None"))
+    bool from_python(handle src, uint8_t, cleanup_list*) noexcept {
+        if (src.is_none()) {
+            value.reset();
+            return true;
+        }
+        Id id;
+        if (!ident_from_python(src, id)) return false;
+        value = id;
+        return true;
+    }
+    static handle from_cpp(const velmora::OptIdent<Id>& id, rv_policy, cleanup_list*) noexcept {
+        if (!id) return none().release();
+        return ident_from_cpp(*id);
+    }
+};
+
 }  // namespace nanobind::detail

@@ -22,8 +22,8 @@ private:
 
 }  // namespace
 
-std::optional<HcpIdent> find_reusable_io_wire(ModelArena& arena, const ModuleIdent& module,
-                                              const HcpIdent& signal, bool is_input) {
+OptHcpIdent find_reusable_io_wire(ModelArena& arena, const ModuleIdent& module,
+                                  const HcpIdent& signal, bool is_input) {
     const Module& m = arena.get_module(module);
     for (bool is_user : {false, true}) {
         for (const HcpIdent& id : m.hcp_list(HwComponentType::IoWire, is_user)) {
@@ -37,9 +37,8 @@ std::optional<HcpIdent> find_reusable_io_wire(ModelArena& arena, const ModuleIde
 }
 
 HcpIdent make_routed_io_wire(ModelArena& arena, const ModuleIdent& module, std::string_view name,
-                             bool is_input, int32_t width, std::optional<HcpIdent> agent,
-                             std::optional<HcpIdent> actual) {
-    std::optional<HcpIdent> event_src = is_input ? actual : agent;
+                             bool is_input, int32_t width, OptHcpIdent agent, OptHcpIdent actual) {
+    OptHcpIdent event_src = is_input ? actual : agent;
     HcpIdent id;
     {
         TracedModuleScope scope(arena, module);

@@ -21,8 +21,8 @@ std::optional<IoMark> io_mark_of(const ModelArena& arena, const HcpIdent& id) {
 // component then takes its value from the port in its own module.
 HcpIdent route_input(ModelArena& arena, const HcpIdent& x, const ModulePath& path) {
     int32_t width = arena.hcp_width(x);
-    std::optional<HcpIdent> above;
-    std::optional<HcpIdent> top_wire;
+    OptHcpIdent above;
+    OptHcpIdent top_wire;
     for (size_t i = path.size(); i-- > 0;) {
         HcpIdent wire =
             make_routed_io_wire(arena, path[i], "IO_IN_anon", true, width, above, std::nullopt);

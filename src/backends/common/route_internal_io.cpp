@@ -37,7 +37,7 @@ std::vector<HcpIdent> module_components(const ModelArena& arena, const ModuleIde
 
 /// The signals of other modules that module m reads, by global id.
 std::vector<HcpIdent> gather_foreign_deps(ModelArena& arena, const ModuleIdent& m) {
-    HcpIdentSet deps(m.global_id());
+    HcpIdentSet deps{ModuleRef(m)};
     for (const HcpIdent& id : module_components(arena, m)) gather_hcp_deps(arena, id, deps);
     std::vector<HcpIdent> sorted(deps.begin(), deps.end());
     std::sort(sorted.begin(), sorted.end(),
@@ -58,13 +58,13 @@ HcpIdent route_io_base(ModelArena& arena, const HcpIdent& dep, const ModuleIdent
     }
     HcpIdent cur = dep;
     for (size_t i = 0; i + 1 < up.size(); ++i) {
-        std::optional<HcpIdent> found = find_reusable_io_wire(arena, up[i], dep, false);
+        OptHcpIdent found = find_reusable_io_wire(arena, up[i], dep, false);
         cur = found ? *found
                     : make_routed_io_wire(arena, up[i], cat("IO_OUT_", dep.rel_name()), false,
                                           arena.hcp_width(cur), cur, dep);
     }
     for (size_t i = down.size() - 1; i-- > 0;) {
-        std::optional<HcpIdent> found = find_reusable_io_wire(arena, down[i], dep, true);
+        OptHcpIdent found = find_reusable_io_wire(arena, down[i], dep, true);
         cur = found ? *found
                     : make_routed_io_wire(arena, down[i], cat("IO_IN_", dep.rel_name()), true,
                                           arena.hcp_width(cur), cur, dep);

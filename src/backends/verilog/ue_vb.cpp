@@ -62,7 +62,7 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent,
                          FileWriter& writer) const {
     auto pad = static_cast<size_t>(indent);
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
-        const std::optional<HcpIdent>& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
+        const OptHcpIdent& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
         writer.append_with([&](std::string& out) {
             if (i == 0) {
                 out.append(pad, ' ');

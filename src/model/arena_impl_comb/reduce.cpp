@@ -35,8 +35,7 @@ HcpTerm ModelArena::fold_balanced(std::string_view name, std::vector<HcpTerm> te
     return std::move(terms.front());
 }
 
-std::optional<HcpIdent> ModelArena::gen_any_of(std::string_view name,
-                                               const std::vector<HcpTerm>& terms) {
+OptHcpIdent ModelArena::gen_any_of(std::string_view name, const std::vector<HcpTerm>& terms) {
     if (terms.empty()) return make_val(true, name, 1, 0);
     if (terms.size() == 1) return std::nullopt;
     return fold_balanced(name, terms, LogicOp::LogicalOr).sig;

@@ -6,9 +6,9 @@
 
 namespace velmora {
 
-std::optional<HcpIdent> ModelArena::gen_rotate(std::string_view op_name, std::string_view name,
-                                               const HcpIdent& sig, OptSlice sig_slice,
-                                               int64_t amount, std::optional<int32_t> width) {
+OptHcpIdent ModelArena::gen_rotate(std::string_view op_name, std::string_view name,
+                                   const HcpIdent& sig, OptSlice sig_slice, int64_t amount,
+                                   std::optional<int32_t> width) {
     Slice range = sig_slice && sig_slice->is_valid() ? *sig_slice : hcp_full_slice(sig);
     if (Problem p = check_rotate_width(op_name, width, range.size())) fail_user(*p);
     int64_t m = width.value_or(range.size());

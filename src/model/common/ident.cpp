@@ -83,13 +83,13 @@ NcpIdent NcpIdent::make(NodeType type, bool is_user_com, std::string_view name) 
 
 UpdateEventIdent UpdateEventIdent::make(UeType type) {
     UpdateEventIdent u;
-    u.ident_base.global_id = take_global_id();
+    u.event_global_id = take_global_id();
     u.ue_type = type;
     return u;
 }
 
 std::string UpdateEventIdent::abs_name() const {
-    return cat(text_form(ue_type), "_", ident_base.global_id);
+    return cat(text_form(ue_type), "_", event_global_id);
 }
 
 }  // namespace velmora

@@ -9,10 +9,15 @@
 #include "common/arena.h"
 #include "model/common/kinds.h"
 #include "model/common/name.h"
+#include "model/common/opt_ident.h"
 
 namespace velmora {
 
 inline constexpr size_t MAX_NAME_LEN = 256;
+
+/// On the IdentBase inside each identity: its tail padding holds the record's own small fields
+/// (kind bytes, the owner's slot), which keeps a component identity at 32 bytes.
+#define VELMORA_PACKED_BASE [[no_unique_address]]
 
 /// Takes the next process-wide global id (atomic, relaxed; the value before the increment).
 uint64_t take_global_id();
@@ -61,7 +66,7 @@ struct IdentBase {
 };
 
 struct ModuleIdent {
-    IdentBase ident_base;
+    VELMORA_PACKED_BASE IdentBase ident_base;
     ArenaHandle master_module_handle;
     uint32_t depth_level = 0;
 
@@ -72,25 +77,28 @@ struct ModuleIdent {
     bool operator==(const ModuleIdent&) const = default;
 };
 
-/// The module that owns a component: its global id and slot, enough to compare it and to find its
-/// record. Components carry this instead of a whole ModuleIdent to keep their identities small.
+/// The module that owns a component, by its slot: enough to compare it and to find its record.
+/// Components carry this instead of a whole ModuleIdent to keep their identities small. Only the
+/// slot index is kept: every issued handle has generation 0, so the handle is rebuilt from it.
 struct ModuleRef {
-    uint64_t module_global_id = 0;
-    ArenaHandle module_handle;
+    static constexpr uint32_t kUnset = 0xFFFFFFFFu;
+    uint32_t module_index = kUnset;
 
     ModuleRef() = default;
     ModuleRef(const ModuleIdent& m)  // NOLINT: a module identity names its module
-        : module_global_id(m.global_id()), module_handle(m.handle()) {}
-    uint64_t global_id() const { return module_global_id; }
-    ArenaHandle handle() const { return module_handle; }
+        : module_index(m.handle().is_unset() ? kUnset : m.handle().index) {}
+    bool is_unset() const { return module_index == kUnset; }
+    ArenaHandle handle() const {
+        return is_unset() ? ArenaHandle::unset() : ArenaHandle{module_index, 0};
+    }
     bool operator==(const ModuleRef&) const = default;
 };
 
 struct HcpIdent {
-    IdentBase ident_base;
-    ModuleRef parent_module;
+    VELMORA_PACKED_BASE IdentBase ident_base;
     HwComponentType hw_type = HwComponentType::Reg;
     SensitiveType sensitive_type = SensitiveType::Clocked;
+    ModuleRef parent_module;
 
     static HcpIdent make(HwComponentType kind, SensitiveType sensitive, bool is_user_com,
                          std::string_view name);
@@ -99,6 +107,13 @@ struct HcpIdent {
     std::string_view abs_name() const { return ident_base.abs_view(); }
     std::string_view rel_name() const { return ident_base.rel_view(); }
     bool is_clocked() const { return sensitive_type == SensitiveType::Clocked; }
+    /// The "none" of OptHcpIdent: a kind no component has.
+    static HcpIdent absent() {
+        HcpIdent h;
+        h.hw_type = static_cast<HwComponentType>(0xFF);
+        return h;
+    }
+    bool is_absent() const { return hw_type == static_cast<HwComponentType>(0xFF); }
     bool operator==(const HcpIdent& o) const {
         return hw_type == o.hw_type && ident_base == o.ident_base &&
                parent_module == o.parent_module && sensitive_type == o.sensitive_type;
@@ -106,7 +121,7 @@ struct HcpIdent {
 };
 
 struct FlowBlockIdent {
-    IdentBase ident_base;
+    VELMORA_PACKED_BASE IdentBase ident_base;
     FlowBlockType block_type = FlowBlockType::Sequential;
     FlowBlockJoinPolicy join_policy = FlowBlockJoinPolicy::SubFlow;
     bool chain_master = false;
@@ -119,9 +134,9 @@ struct FlowBlockIdent {
 };
 
 struct CcpIdent {
-    ModuleRef parent_module;
-    IdentBase ident_base;
+    VELMORA_PACKED_BASE IdentBase ident_base;
     CcpType ccp_type = CcpType::Arb;
+    ModuleRef parent_module;
 
     static CcpIdent make(CcpType type, bool is_user_com, std::string_view name);
     uint64_t global_id() const { return ident_base.global_id; }
@@ -130,28 +145,42 @@ struct CcpIdent {
 };
 
 struct NcpIdent {
-    IdentBase ident_base;
+    VELMORA_PACKED_BASE IdentBase ident_base;
     NodeType node_type = NodeType::Asm;
 
     static NcpIdent make(NodeType type, bool is_user_com, std::string_view name);
     uint64_t global_id() const { return ident_base.global_id; }
     ArenaHandle handle() const { return ident_base.arena_handle; }
     bool operator==(const NcpIdent&) const = default;
+    /// The "none" of OptNcpIdent: a kind no node has.
+    static NcpIdent absent() {
+        NcpIdent n;
+        n.node_type = static_cast<NodeType>(0xFF);
+        return n;
+    }
+    bool is_absent() const { return node_type == static_cast<NodeType>(0xFF); }
 };
 
+/// Events are the most numerous objects and their name is never printed, so their identity holds
+/// no names: the absolute name is formed on demand, the relative name is empty and the user flag
+/// false.
 struct UpdateEventIdent {
-    IdentBase ident_base;
+    uint64_t event_global_id = 0;
+    ArenaHandle arena_handle;
     UeType ue_type = UeType::Untype;
 
-    /// Takes a fresh id; absolute name "{kind}_{id}", no relative name, user flag false.
+    /// Takes a fresh id.
     static UpdateEventIdent make(UeType type);
-    /// "{kind}_{id}". Events are the most numerous objects and their name is never printed, so
-    /// it is formed on demand instead of being stored.
+    /// "{kind}_{id}".
     std::string abs_name() const;
-    uint64_t global_id() const { return ident_base.global_id; }
-    ArenaHandle handle() const { return ident_base.arena_handle; }
+    std::string_view rel_name() const { return {}; }
+    uint64_t global_id() const { return event_global_id; }
+    ArenaHandle handle() const { return arena_handle; }
     bool operator==(const UpdateEventIdent&) const = default;
 };
+
+using OptHcpIdent = OptIdent<HcpIdent>;
+using OptNcpIdent = OptIdent<NcpIdent>;
 
 struct HcpIdentHash {
     size_t operator()(const HcpIdent& i) const { return std::hash<uint64_t>()(i.global_id()); }

@@ -24,9 +24,9 @@ struct ArbLeaf {
 class Arb : public CcpBase {
 public:
     HcpIdent mreq;
-    std::optional<HcpIdent> master_ack;
-    std::optional<HcpIdent> user_hold;
-    std::optional<HcpIdent> user_reset;
+    OptHcpIdent master_ack;
+    OptHcpIdent user_hold;
+    OptHcpIdent user_reset;
     std::vector<ArbLeaf> leaves;
     ArbSamePriPolicy same_pri_policy = ArbSamePriPolicy::AckOne;
     /// The pipeline block this arbiter feeds, if any. It drives the master ack at its build, so

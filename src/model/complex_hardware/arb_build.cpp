@@ -10,9 +10,8 @@ namespace {
 
 /// OR of the requests of the leaves `pick` selects, in index order ("node_logic_expr" chain).
 template <class Pick>
-std::optional<HcpIdent> or_of_requests(ModelArena& arena, const std::vector<ArbLeaf>& leaves,
-                                       Pick&& pick) {
-    std::optional<HcpIdent> chain;
+OptHcpIdent or_of_requests(ModelArena& arena, const std::vector<ArbLeaf>& leaves, Pick&& pick) {
+    OptHcpIdent chain;
     for (size_t j = 0; j < leaves.size(); ++j) {
         if (pick(j))
             chain = combine_optional_conds(arena, chain, leaves[j].req, LogicOp::BitwiseOr);
@@ -21,7 +20,7 @@ std::optional<HcpIdent> or_of_requests(ModelArena& arena, const std::vector<ArbL
 }
 
 /// ack AND NOT(blockers), through "{inv_name}" and "{and_name}"; ack unchanged without blockers.
-HcpIdent unless(ModelArena& arena, const HcpIdent& ack, const std::optional<HcpIdent>& blockers,
+HcpIdent unless(ModelArena& arena, const HcpIdent& ack, const OptHcpIdent& blockers,
                 std::string_view inv_name, std::string_view and_name) {
     if (!blockers) return ack;
     HcpIdent inv = arena.make_expression_single(false, inv_name, LogicOp::BitwiseInvr, *blockers,

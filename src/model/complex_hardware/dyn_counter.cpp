@@ -9,8 +9,7 @@
 
 namespace velmora {
 
-HcpIdent DynCounter::add(ModelArena& arena, const HcpIdent& addend,
-                         const std::optional<HcpIdent>& enable) {
+HcpIdent DynCounter::add(ModelArena& arena, const HcpIdent& addend, const OptHcpIdent& enable) {
     uint32_t k = add_count++;
     HcpIdent cur = now();
     // An addend of another width is fitted as an assignment source is ("{addend}_ext", or its

@@ -13,8 +13,8 @@ namespace velmora {
 
 class DynCounter : public CcpBase {
 public:
-    HcpIdent reg;                     // "{name}_CNT"
-    std::optional<HcpIdent> pending;  // the running sum since the last commit
+    HcpIdent reg;         // "{name}_CNT"
+    OptHcpIdent pending;  // the running sum since the last commit
     int32_t width = 0;
     uint32_t add_count = 0;  // adds so far, never reset: numbers "{cnt}_ADD{k}", "{cnt}_ST{k}"
 
@@ -27,7 +27,7 @@ public:
 
     /// Chains one addition, enabled by a 1-bit `enable` when given; returns the new running sum.
     /// The sum is as wide as the counter: it wraps around.
-    HcpIdent add(ModelArena& arena, const HcpIdent& addend, const std::optional<HcpIdent>& enable);
+    HcpIdent add(ModelArena& arena, const HcpIdent& addend, const OptHcpIdent& enable);
     /// "DynCounter update: nothing to commit — call add() first" when nothing is pending.
     Problem update_refusal() const;
     /// The running sum to commit; nothing is pending afterwards.

@@ -15,12 +15,12 @@ CcpIdent ModelArena::make_dyn_counter(std::string_view name, int32_t width) {
 }
 
 HcpIdent ModelArena::dyn_counter_add(const CcpIdent& cnt_i, const HcpIdent& addend,
-                                     OptSlice addend_slice, std::optional<HcpIdent> enable,
+                                     OptSlice addend_slice, OptHcpIdent enable,
                                      OptSlice enable_slice) {
     std::string name(
         read_ccp_as<DynCounter>(*this, cnt_i, [](const DynCounter& c) { return c.name(); }));
     HcpIdent term = resolve_cond_slice(cat(name, "_addend"), addend, addend_slice);
-    std::optional<HcpIdent> en;
+    OptHcpIdent en;
     if (enable) en = resolve_cond_slice(cat(name, "_en"), *enable, enable_slice);
     return with_ccp_as<DynCounter>(*this, cnt_i,
                                    [&](DynCounter& c) { return c.add(*this, term, en); });

@@ -24,10 +24,10 @@ namespace {
 /// two others still to make. Muxes are made on first use, so that a fold leaves no mux that
 /// nothing reads (the fields of a reduce's last merge that the read does not ask for).
 struct Signal {
-    std::optional<HcpIdent> made;
+    OptHcpIdent made;
     size_t a = 0;
     size_t b = 0;
-    std::optional<HcpIdent> pick_a;  // a reduce's pick; a dynamic index's bit otherwise
+    OptHcpIdent pick_a;  // a reduce's pick; a dynamic index's bit otherwise
     size_t dim = 0;
     uint32_t level = 0;
     uint64_t node = 0;
@@ -147,8 +147,8 @@ private:
 
     /// Entries of the same name are selected by `pick_a` (a when high); an entry only one side
     /// has (an extra of a lower level that reached only one side) is kept as it is.
-    Candidate merge(size_t dim, uint32_t level, uint64_t node,
-                    const std::optional<HcpIdent>& pick_a, const Candidate& a, const Candidate& b) {
+    Candidate merge(size_t dim, uint32_t level, uint64_t node, const OptHcpIdent& pick_a,
+                    const Candidate& a, const Candidate& b) {
         Candidate out;
         out.indices = a.indices;
         out.indices.insert(out.indices.end(), b.indices.begin(), b.indices.end());

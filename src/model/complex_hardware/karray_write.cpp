@@ -76,7 +76,7 @@ private:
                                    [&](const Karray& k) { return k.element_hcp(e, f); });
     }
 
-    void walk(size_t dim, uint64_t prefix, const std::optional<HcpIdent>& enable) {
+    void walk(size_t dim, uint64_t prefix, const OptHcpIdent& enable) {
         if (dim == sel_.size()) {
             assign_element(prefix, enable);
             return;
@@ -93,7 +93,7 @@ private:
         }
     }
 
-    void assign_element(uint64_t e, const std::optional<HcpIdent>& enable) {
+    void assign_element(uint64_t e, const OptHcpIdent& enable) {
         for (const FieldSource& s : sources_) {
             AssignMeta meta = arena_.with_hcp(element(e, s.field), [&](HcpBase& des) {
                 return des.gen_asm_meta(arena_, s.fit.src, std::nullopt, s.fit.src_slice.start,
@@ -123,8 +123,7 @@ private:
         return eqs[i];
     }
 
-    HcpIdent and_enable(const std::optional<HcpIdent>& enable, const HcpIdent& term, size_t dim,
-                        uint64_t i) {
+    HcpIdent and_enable(const OptHcpIdent& enable, const HcpIdent& term, size_t dim, uint64_t i) {
         if (!enable) return term;
         return arena_.make_expression(false, cat(name_, "_D", dim, "I", i, "_WE"),
                                       LogicOp::BitwiseAnd, *enable, term, std::nullopt,

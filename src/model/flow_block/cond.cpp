@@ -25,7 +25,7 @@ const BodyTexts kCondTexts{
 };
 
 void depend_entries_on(ModelArena& arena, const NodeWrap& w, const NcpIdent& on,
-                       const std::optional<HcpIdent>& cond) {
+                       const OptHcpIdent& cond) {
     for (const NcpIdent& entry : w.entry_nodes) {
         arena.with_node(entry, [&](NcpNode& n) { n.add_depend_node(on, cond); });
     }
@@ -120,7 +120,7 @@ void CondSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     // Exit: any branch finishing, or, without an else, E when no branch is taken.
     NcpIdent exit = arena.make_pseudo_node(cat("cif_exit_", id), 1, LogicOp::BitwiseOr);
     const bool no_branch_path = chain.open();
-    std::optional<HcpIdent> none_taken;
+    OptHcpIdent none_taken;
     if (no_branch_path) none_taken = chain.current(arena);
     arena.with_node(exit, [&](NcpNode& n) {
         n.fill_ext_node(base.triggers, false);

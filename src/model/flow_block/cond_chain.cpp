@@ -22,21 +22,19 @@ void CondChain::materialize(ModelArena& arena) {
     chain_ = combine_optional_conds(arena, chain_, inv, LogicOp::BitwiseAnd);
 }
 
-std::optional<HcpIdent> CondChain::step(ModelArena& arena, size_t k,
-                                        const std::optional<HcpIdent>& c_k) {
+OptHcpIdent CondChain::step(ModelArena& arena, size_t k, const OptHcpIdent& c_k) {
     materialize(arena);
     if (!c_k) {
-        std::optional<HcpIdent> taken = chain_;
+        OptHcpIdent taken = chain_;
         chain_.reset();
         return taken;
     }
-    std::optional<HcpIdent> branch =
-        combine_optional_conds(arena, chain_, c_k, LogicOp::BitwiseAnd);
+    OptHcpIdent branch = combine_optional_conds(arena, chain_, c_k, LogicOp::BitwiseAnd);
     pending_ = PendingInv{*c_k, cat(prefix_, "_not_elif_", id_, "_", k)};
     return branch;
 }
 
-std::optional<HcpIdent> CondChain::current(ModelArena& arena) {
+OptHcpIdent CondChain::current(ModelArena& arena) {
     materialize(arena);
     return chain_;
 }

@@ -20,12 +20,12 @@ public:
     /// The condition of the k-th con block (from 0) whose own condition is `c_k`: the chain AND
     /// c_k; the chain then also excludes c_k ("{prefix}_not_elif_{id}_{k}"). An else (`c_k`
     /// absent) takes the chain itself, and nothing follows it.
-    std::optional<HcpIdent> step(ModelArena& arena, size_t k, const std::optional<HcpIdent>& c_k);
+    OptHcpIdent step(ModelArena& arena, size_t k, const OptHcpIdent& c_k);
 
     /// True while a path is left on which no branch was taken.
     bool open() const { return chain_.has_value() || pending_.has_value(); }
     /// That path's condition.
-    std::optional<HcpIdent> current(ModelArena& arena);
+    OptHcpIdent current(ModelArena& arena);
 
 private:
     /// A negation named but not built yet. Negations are made only once something reads them,
@@ -38,7 +38,7 @@ private:
 
     std::string prefix_;
     uint64_t id_ = 0;
-    std::optional<HcpIdent> chain_;
+    OptHcpIdent chain_;
     std::optional<PendingInv> pending_;
 };
 

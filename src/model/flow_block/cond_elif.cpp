@@ -15,7 +15,7 @@ const BodyTexts kElifTexts{
 
 }  // namespace
 
-FlowBlockCondElif FlowBlockCondElif::make(std::string_view name, std::optional<HcpIdent> cond) {
+FlowBlockCondElif FlowBlockCondElif::make(std::string_view name, OptHcpIdent cond) {
     FlowBlockCondElif b;
     b.base =
         FlowBlockBase::make(FlowBlockType::CondElif, FlowBlockJoinPolicy::ConFlow, name, false);

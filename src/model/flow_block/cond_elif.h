@@ -7,7 +7,7 @@ namespace velmora {
 class FlowBlockCondElif : public BranchBlock {
 public:
     /// `cond` absent makes the else.
-    static FlowBlockCondElif make(std::string_view name, std::optional<HcpIdent> cond);
+    static FlowBlockCondElif make(std::string_view name, OptHcpIdent cond);
     std::string_view noun() const override { return cond ? "cselif" : "cselse"; }
 
 protected:

@@ -45,7 +45,7 @@ FlowBlockIdent ModelArena::make_flow_block_counter_loop(std::string_view name,
     return insert_block(FlowBlockCounterLoop::make(name, last_loop_cnt));
 }
 
-std::optional<HcpIdent> FlowBlockCounterLoop::get_loop_id_expr_i() const {
+OptHcpIdent FlowBlockCounterLoop::get_loop_id_expr_i() const {
     if (!loop_id_expr) panic("counter loop has not been built yet");
     return loop_id_expr;
 }

@@ -9,7 +9,7 @@ namespace velmora {
 class FlowBlockCounterLoop : public SingleBodyBlock {
 public:
     int32_t last_loop_cnt = 1;
-    std::optional<HcpIdent> loop_id_expr;  // the pass counter, once built
+    OptHcpIdent loop_id_expr;  // the pass counter, once built
     std::optional<NodeWrap> result;
 
     static FlowBlockCounterLoop make(std::string_view name, int32_t last_loop_cnt);
@@ -17,7 +17,7 @@ public:
     const NodeWrap& summarize_as_block() const override {
         return built_summary(result, texts().not_built);
     }
-    std::optional<HcpIdent> get_loop_id_expr_i() const override;
+    OptHcpIdent get_loop_id_expr_i() const override;
     std::optional<std::string> check_prefinalize() const override;
     void build_hw_component(ModelArena& arena) override;
 

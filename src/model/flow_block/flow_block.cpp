@@ -26,7 +26,7 @@ std::optional<std::string> FlowBlock::check_con_block(const ModelArena&,
     return refuse_child(*this, con, "only a cif, sif or zif chain takes elif and else blocks");
 }
 
-std::optional<HcpIdent> FlowBlock::get_loop_id_expr_i() const {
+OptHcpIdent FlowBlock::get_loop_id_expr_i() const {
     panic("get_loop_id_expr_i: not supported by this block type");
 }
 

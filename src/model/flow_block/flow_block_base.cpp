@@ -7,8 +7,8 @@ namespace velmora {
 namespace {
 
 /// One OprNode per non-empty signal list: the OR of its signals, chained left to right.
-std::optional<NcpIdent> make_trigger_node(ModelArena& arena, const std::vector<HcpIdent>& sigs,
-                                          const std::string& name) {
+OptNcpIdent make_trigger_node(ModelArena& arena, const std::vector<HcpIdent>& sigs,
+                              const std::string& name) {
     if (sigs.empty()) return std::nullopt;
     HcpIdent acc = sigs.front();
     for (size_t i = 1; i < sigs.size(); ++i) {
@@ -87,8 +87,7 @@ NcpIdent adopt_node(ModelArena& arena, FlowBlockBase& base, NcpIdent node) {
     return node;
 }
 
-void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on,
-                std::optional<HcpIdent> cond) {
+void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on, OptHcpIdent cond) {
     arena.with_node(node, [&](NcpNode& n) { n.add_depend_node(on, std::move(cond)); });
 }
 

@@ -100,7 +100,7 @@ public:
         return std::nullopt;
     }
 
-    virtual std::optional<HcpIdent> get_loop_id_expr_i() const;
+    virtual OptHcpIdent get_loop_id_expr_i() const;
     virtual const NodeWrap& summarize_as_block() const = 0;
     virtual NcpIdent summarize_as_node() const;
     /// Structural error in the user's flow description, if any.
@@ -129,7 +129,7 @@ NcpIdent adopt_node(ModelArena& arena, FlowBlockBase& base, NcpIdent node);
 
 /// Adds `on` (with `cond`) as a depend of `node`.
 void add_depend(ModelArena& arena, const NcpIdent& node, const NcpIdent& on,
-                std::optional<HcpIdent> cond = std::nullopt);
+                OptHcpIdent cond = std::nullopt);
 
 /// The structural problem of a block that holds steps but no con blocks ("{kind} flow block has
 /// no element", "{kind} flow block does not support con blocks"), if any.

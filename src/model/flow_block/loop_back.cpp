@@ -6,7 +6,7 @@
 namespace velmora {
 
 LoopBack make_loop_back(ModelArena& arena, FlowBlockBase& base, const NodeWrap& body,
-                        std::string_view prefix, std::optional<HcpIdent> cond) {
+                        std::string_view prefix, OptHcpIdent cond) {
     if (!body.may_finish_at_once) return LoopBack{body.get_exit_node(), cond};
     NcpIdent back = adopt_node(
         arena, base, arena.make_state_node(cat(prefix, "_back_", base.ident.global_id())));

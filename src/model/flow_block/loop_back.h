@@ -13,11 +13,11 @@ namespace velmora {
 /// then carries no condition. Otherwise the body's exit re-enters at once under `cond`.
 struct LoopBack {
     NcpIdent node;
-    std::optional<HcpIdent> cond;
+    OptHcpIdent cond;
     bool held = false;  // through the one-cycle state
 };
 LoopBack make_loop_back(ModelArena& arena, FlowBlockBase& base, const NodeWrap& body,
-                        std::string_view prefix, std::optional<HcpIdent> cond);
+                        std::string_view prefix, OptHcpIdent cond);
 
 /// The pre-finalisation check the loops share: a body, and no con block.
 std::optional<std::string> check_loop_prefinalize(const FlowBlockBase& base,

@@ -5,8 +5,7 @@
 
 namespace velmora {
 
-NodeWrap::NodeWrap(std::vector<NcpIdent> entries, std::optional<NcpIdent> exit, int32_t c,
-                   bool at_once)
+NodeWrap::NodeWrap(std::vector<NcpIdent> entries, OptNcpIdent exit, int32_t c, bool at_once)
     : entry_nodes(std::move(entries)),
       exit_node(std::move(exit)),
       cycle(c),

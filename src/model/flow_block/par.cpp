@@ -35,8 +35,7 @@ bool any_at_once(const std::vector<BranchExit>& exits) {
 }
 
 /// The one state in which all direct assignments of the block happen together, if it has any.
-std::optional<NcpIdent> build_direct_state(ModelArena& arena, FlowBlockBase& base,
-                                           CycleSamples& samples) {
+OptNcpIdent build_direct_state(ModelArena& arena, FlowBlockBase& base, CycleSamples& samples) {
     std::vector<AssignMeta> metas = base.gen_unified_asm_meta_flat(arena);
     if (metas.empty()) return std::nullopt;
     const uint64_t id = base.ident.global_id();
@@ -54,7 +53,7 @@ std::optional<NcpIdent> build_direct_state(ModelArena& arena, FlowBlockBase& bas
 }
 
 /// Every entry of the block, in order: the direct state first, then each branch's entries.
-std::vector<NcpIdent> entries_of(const std::optional<NcpIdent>& direct_state,
+std::vector<NcpIdent> entries_of(const OptNcpIdent& direct_state,
                                  const std::vector<NodeWrap>& branches) {
     std::vector<NcpIdent> entries;
     if (direct_state) entries.push_back(*direct_state);

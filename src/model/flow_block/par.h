@@ -8,8 +8,8 @@ namespace velmora {
 
 struct ParSchematic {
     std::vector<NodeWrap> branches;
-    std::optional<NcpIdent> basic_state;
-    std::optional<NcpIdent> exit;
+    OptNcpIdent basic_state;
+    OptNcpIdent exit;
     int32_t cycle = 0;
     bool no_sync = false;
     std::optional<NodeWrap> result;

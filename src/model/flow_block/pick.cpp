@@ -92,7 +92,7 @@ void PickSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     // Each pif starts on its own condition; `none` is "no pif condition holds".
     std::vector<NodeWrap> pifs;
     std::optional<NodeWrap> default_wrap;
-    std::optional<HcpIdent> none;
+    OptHcpIdent none;
     for (size_t k = 0; k < base.sub_blocks_i.size(); ++k) {
         const FlowBlockIdent& b = base.sub_blocks_i[k];
         check_assert(b.block_type == FlowBlockType::PickIf,

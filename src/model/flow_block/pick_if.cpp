@@ -15,7 +15,7 @@ const BodyTexts kPickIfTexts{
 
 }  // namespace
 
-FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, std::optional<HcpIdent> cond) {
+FlowBlockPickIf FlowBlockPickIf::make(std::string_view name, OptHcpIdent cond) {
     FlowBlockPickIf b;
     b.base = FlowBlockBase::make(FlowBlockType::PickIf, FlowBlockJoinPolicy::SubFlow, name, false);
     b.cond = std::move(cond);

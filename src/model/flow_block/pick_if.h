@@ -8,7 +8,7 @@ namespace velmora {
 class FlowBlockPickIf : public BranchBlock {
 public:
     /// `cond` absent makes the default branch.
-    static FlowBlockPickIf make(std::string_view name, std::optional<HcpIdent> cond);
+    static FlowBlockPickIf make(std::string_view name, OptHcpIdent cond);
     std::string_view noun() const override { return cond ? "pif" : "pidef"; }
 
 protected:

@@ -27,7 +27,7 @@ HcpIdent any_leaf_granted(ModelArena& arena, const CcpIdent& arb, uint64_t id) {
         read_ccp_as<Arb>(arena, arb, [](const Arb& a) { return a.leaves; });
     if (leaves.empty()) panic("pipeline arbiter has no leaves");
     const std::string any_name = cat("pip_grant_", id);
-    std::optional<HcpIdent> any;
+    OptHcpIdent any;
     for (size_t k = 0; k < leaves.size(); ++k) {
         HcpIdent granted =
             arena.make_expression(false, cat("pip_granted_", id, "_", k), LogicOp::BitwiseAnd,

@@ -14,8 +14,8 @@ struct SequenceEle {
         std::optional<NodeWrap> wrap;
     };
     struct Basic {
-        std::optional<NcpIdent> asm_node_i;
-        std::optional<NcpIdent> state_node_i;
+        OptNcpIdent asm_node_i;
+        OptNcpIdent state_node_i;
         std::optional<FlowBlockIdent> from_block;
     };
     std::variant<Block, Basic> ele;

@@ -50,7 +50,7 @@ private:
 /// summary is the branch's own.
 class BranchBlock : public SingleBodyBlock {
 public:
-    std::optional<HcpIdent> cond;
+    OptHcpIdent cond;
     std::optional<NodeWrap> result;
 
     const NodeWrap& summarize_as_block() const override {

@@ -8,7 +8,7 @@
 namespace velmora {
 
 struct WaitSchematic {
-    std::optional<HcpIdent> cond;  // scwait: the resolved one-bit condition
+    OptHcpIdent cond;  // scwait: the resolved one-bit condition
     Slice cond_slice;
     int32_t cycle = 0;  // sywait
     std::optional<NodeWrap> result;

@@ -4,8 +4,7 @@
 
 namespace velmora {
 
-FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name,
-                                                  std::optional<HcpIdent> cond) {
+FlowBlockZeroCondElif FlowBlockZeroCondElif::make(std::string_view name, OptHcpIdent cond) {
     FlowBlockZeroCondElif b;
     b.base =
         FlowBlockBase::make(FlowBlockType::ZeroCondElif, FlowBlockJoinPolicy::ConFlow, name, false);

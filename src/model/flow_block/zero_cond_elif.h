@@ -6,9 +6,9 @@ namespace velmora {
 
 class FlowBlockZeroCondElif : public ZeroCycleBody {
 public:
-    std::optional<HcpIdent> cond;  // absent for zelse
+    OptHcpIdent cond;  // absent for zelse
 
-    static FlowBlockZeroCondElif make(std::string_view name, std::optional<HcpIdent> cond);
+    static FlowBlockZeroCondElif make(std::string_view name, OptHcpIdent cond);
     std::string_view noun() const override { return cond ? "zelif" : "zelse"; }
     void build_hw_component(ModelArena& arena) override { compute_unified_metas(arena); }
 

@@ -8,7 +8,7 @@ namespace velmora {
 class FlowBlockZeroCondIf : public ZeroCycleBody {
 public:
     HcpIdent cond;
-    std::optional<NcpIdent> result;            // "zcif_result_{id}", once built
+    OptNcpIdent result;                        // "zcif_result_{id}", once built
     std::optional<FlowBlockIdent> else_block;  // the zelse, once attached
 
     static FlowBlockZeroCondIf make(std::string_view name, const HcpIdent& cond);

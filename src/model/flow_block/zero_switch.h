@@ -11,7 +11,7 @@ namespace velmora {
 class FlowBlockZeroSwitch : public ZeroCycleBlock {
 public:
     HcpIdent selector;
-    std::optional<NcpIdent> result;  // "zsw_result_{id}", once built
+    OptNcpIdent result;  // "zsw_result_{id}", once built
     /// The case attached for each match value, so that a repeat is found at once.
     std::unordered_map<int32_t, FlowBlockIdent> case_of_value;
     bool any_case_assigns = false;  // some attached case holds an assignment

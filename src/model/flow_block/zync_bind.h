@@ -17,13 +17,13 @@ inline constexpr int32_t kDefaultLeafPriority = 10;
 struct ZyncBindRequest {
     CcpIdent arb;
     int32_t priority = kDefaultLeafPriority;
-    bool auto_ack = false;         // an Ack-locked leaf: always granted, no grant logic
-    std::optional<HcpIdent> cond;  // one bit; the bind requests only while it holds
+    bool auto_ack = false;  // an Ack-locked leaf: always granted, no grant logic
+    OptHcpIdent cond;       // one bit; the bind requests only while it holds
 };
 
 /// One arbiter a zync block contends on: the leaf it owns there.
 struct ZyncArbBind {
-    std::optional<HcpIdent> cond;
+    OptHcpIdent cond;
     CcpIdent arb;
     uint64_t leaf = 0;
 };

@@ -64,7 +64,7 @@ void ZyncSchematic::build(ModelArena& arena, FlowBlockBase& base) {
         }
     }
 
-    std::optional<HcpIdent> grant;
+    OptHcpIdent grant;
     for (size_t k = 0; k < binds.size(); ++k) {
         const ZyncArbBind& bind = binds[k];
         ArbLeaf leaf = read_ccp_as<Arb>(arena, bind.arb, [&](const Arb& a) {

@@ -11,7 +11,7 @@ class Expression : public HcpBase {
 public:
     using HcpBase::HcpBase;
     HcpIdent a;
-    std::optional<HcpIdent> b;
+    OptHcpIdent b;
     OptSlice a_slice;
     OptSlice b_slice;
     LogicOp op = LogicOp::Assign;

@@ -80,7 +80,7 @@ NcpIdent HcpBase::gen_asm_node(ModelArena& arena, const HcpIdent& src, OptSlice 
 
 void HcpBase::bind_src(ModelArena& arena, const HcpIdent& src, OptSlice des_slice,
                        int32_t src_start, int32_t src_stop, std::optional<int32_t> priority,
-                       std::optional<ClockMode> clk_mode, std::optional<HcpIdent> clk_src) {
+                       std::optional<ClockMode> clk_mode, OptHcpIdent clk_src) {
     ClockMode mode = clk_mode.value_or(ClockMode::ClkFree);
     bool clocked = mode == ClockMode::PosEdge || mode == ClockMode::NegEdge;
     if (clocked && !clk_src) {

@@ -76,7 +76,7 @@ public:
     /// A direct binding without a node (priority 50 and ClkFree unless given).
     virtual void bind_src(ModelArena& arena, const HcpIdent& src, OptSlice des_slice,
                           int32_t src_start, int32_t src_stop, std::optional<int32_t> priority,
-                          std::optional<ClockMode> clk_mode, std::optional<HcpIdent> clk_src);
+                          std::optional<ClockMode> clk_mode, OptHcpIdent clk_src);
     const std::vector<UpdateEventIdent>& get_update_pool() const { return hcp_assign.update_pool; }
     /// Stable sort by priority, then sub-priority, then insertion order.
     virtual void sort_events(const ModelArena& arena);

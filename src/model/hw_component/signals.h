@@ -11,7 +11,7 @@ namespace velmora {
 class Reg : public HcpBase {
 public:
     using HcpBase::HcpBase;
-    std::optional<HcpIdent> reset_val;
+    OptHcpIdent reset_val;
     std::optional<ClockMode> reset_clk_mode;  // absent counts as ClkFree
 
     /// Appends the reset event (source reset_val, condition `reset`) when a reset value is set.
@@ -21,7 +21,7 @@ public:
 class Wire : public HcpBase {
 public:
     using HcpBase::HcpBase;
-    std::optional<HcpIdent> default_val;
+    OptHcpIdent default_val;
     bool has_default = true;
     std::optional<UpdateEventIdent> default_ue;  // set by try_build_default
 
@@ -49,8 +49,8 @@ public:
 class IoWire : public HcpBase {
 public:
     using HcpBase::HcpBase;
-    std::optional<HcpIdent> agent_src_signal_i;
-    std::optional<HcpIdent> actual_src_signal_i;
+    OptHcpIdent agent_src_signal_i;
+    OptHcpIdent actual_src_signal_i;
     std::optional<std::string> port_name;
     bool is_input = false;
 
@@ -84,7 +84,7 @@ public:
         refuse();
     }
     void bind_src(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t, std::optional<int32_t>,
-                  std::optional<ClockMode>, std::optional<HcpIdent>) override {
+                  std::optional<ClockMode>, OptHcpIdent) override {
         refuse();
     }
 };

@@ -18,7 +18,7 @@ struct Module {
     std::vector<FlowBlockIdent> flow_blocks;
     std::vector<NcpIdent> basic_nodes_i;
     ModuleIdent ident;
-    std::optional<NcpIdent> start_node;
+    OptNcpIdent start_node;
     bool is_top = false;
 
     void set_arena_handle(ArenaHandle h) { ident.ident_base.arena_handle = h; }

@@ -28,7 +28,7 @@ void AsmNode::assign_final(ModelArena&) {
     panic("AsmNode::assign_final(): use assign_from_state_node or dry_assign");
 }
 
-std::optional<HcpIdent> AsmNode::get_exit_opr() const {
+OptHcpIdent AsmNode::get_exit_opr() const {
     panic("get_exit_opr: not implemented");
 }
 
@@ -43,10 +43,10 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
     check_assert(!asm_metas.empty(), "!self.asm_metas.is_empty()");
     const auto& [parent, cond] = triggers_.depend_nodes.front();
 
-    std::optional<HcpIdent> guard = cond;
-    auto and_inverted = [&](const std::optional<NcpIdent>& gate_node, std::string_view name) {
+    OptHcpIdent guard = cond;
+    auto and_inverted = [&](const OptNcpIdent& gate_node, std::string_view name) {
         if (!gate_node) return;
-        std::optional<HcpIdent> gate = resolve_node_exit_opr(arena, *gate_node);
+        OptHcpIdent gate = resolve_node_exit_opr(arena, *gate_node);
         if (!gate) panic("AsmNode: gating node has no exit signal");
         HcpIdent inv =
             arena.make_expression_single(false, name, LogicOp::BitwiseInvr, *gate, std::nullopt);
@@ -54,7 +54,7 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
     };
     and_inverted(triggers_.hold_node, "asm_hold_inv");
     and_inverted(triggers_.int_reset_node, "asm_rst_inv");
-    std::optional<HcpIdent> state =
+    OptHcpIdent state =
         arena.read_node(parent, [](const NcpNode& n) { return n.get_state_operating(); });
     guard = combine_optional_conds(arena, guard, state, LogicOp::BitwiseAnd);
 

@@ -15,7 +15,7 @@ void CounterNode::assign_final(ModelArena& arena) {
     drive_register(arena, cnt_reg_i);
 }
 
-std::optional<HcpIdent> CounterNode::get_exit_opr() const {
+OptHcpIdent CounterNode::get_exit_opr() const {
     return set_in_prelim(end_expr_i,
                          "CounterNode::get_exit_opr: end_expr_i not set — call assign_prelim "
                          "first");

@@ -4,7 +4,7 @@
 
 namespace velmora {
 
-const HcpIdent& set_in_prelim(const std::optional<HcpIdent>& value, std::string_view missing) {
+const HcpIdent& set_in_prelim(const OptHcpIdent& value, std::string_view missing) {
     if (!value) panic(std::string(missing));
     return *value;
 }
@@ -20,9 +20,9 @@ void CtrlRegNode<Reg>::drive_register(ModelArena& arena, const HcpIdent& reg) co
 
 template <class Reg>
 HcpIdent CtrlRegNode<Reg>::build_register_support(ModelArena& arena, const HcpIdent& reg,
-                                                  std::optional<HcpIdent> Reg::*end,
+                                                  OptHcpIdent Reg::*end,
                                                   std::string_view missing) const {
-    std::optional<HcpIdent> signal = with_hcp_as<Reg>(arena, reg, [&](Reg& r) {
+    OptHcpIdent signal = with_hcp_as<Reg>(arena, reg, [&](Reg& r) {
         r.build_support_signal(arena);
         return r.*end;
     });
@@ -33,7 +33,7 @@ HcpIdent CtrlRegNode<Reg>::build_register_support(ModelArena& arena, const HcpId
     template void CtrlRegNode<REG>::drive_register(ModelArena&, const HcpIdent&) const;
 #define VELMORA_BUILDS_SUPPORT(REG)                             \
     template HcpIdent CtrlRegNode<REG>::build_register_support( \
-        ModelArena&, const HcpIdent&, std::optional<HcpIdent> REG::*, std::string_view) const;
+        ModelArena&, const HcpIdent&, OptHcpIdent REG::*, std::string_view) const;
 
 VELMORA_DRIVES(StateReg)
 VELMORA_DRIVES(SyncReg)

@@ -27,7 +27,7 @@ void NcpNode::fill_ext_node(const NodeTriggers& from, bool with_int_start) {
     if (with_int_start) t.int_start_node = from.int_start_node;
 }
 
-std::optional<HcpIdent> NcpNode::get_state_operating() const {
+OptHcpIdent NcpNode::get_state_operating() const {
     panic("get_state_operating: not implemented");
 }
 
@@ -41,8 +41,7 @@ std::string NcpNode::get_md_ident_val() const {
     return cat(text_form(get_node_type()), " @ ", address.str());
 }
 
-std::optional<HcpIdent> NcpNode::resolve_node_exit_opr(const ModelArena& arena,
-                                                       const NcpIdent& other) const {
+OptHcpIdent NcpNode::resolve_node_exit_opr(const ModelArena& arena, const NcpIdent& other) const {
     // A node being assigned is out of its slot: its own exit must come from itself.
     if (other.ident_base == ident.ident_base && other.node_type == ident.node_type) {
         return get_exit_opr();
@@ -50,13 +49,13 @@ std::optional<HcpIdent> NcpNode::resolve_node_exit_opr(const ModelArena& arena,
     return node_exit_of(arena, other);
 }
 
-std::optional<HcpIdent> node_exit_of(const ModelArena& arena, const NcpIdent& node) {
+OptHcpIdent node_exit_of(const ModelArena& arena, const NcpIdent& node) {
     return arena.read_node(node, [](const NcpNode& n) { return n.get_exit_opr(); });
 }
 
 void NcpNode::init_ctrl_sigs(const ModelArena& arena, TriggerSig& sig) const {
     const NodeTriggers& t = get_node_triggers();
-    auto exit_of = [&](const std::optional<NcpIdent>& n) -> std::optional<HcpIdent> {
+    auto exit_of = [&](const OptNcpIdent& n) -> OptHcpIdent {
         if (!n) return std::nullopt;
         return resolve_node_exit_opr(arena, *n);
     };
@@ -77,7 +76,7 @@ TriggerSig NcpNode::to_trigger_sig(const ModelArena& arena) const {
     init_ctrl_sigs(arena, sig);
     init_int_start_sig(arena, sig);
     for (const auto& [node, cond] : get_node_triggers().depend_nodes) {
-        std::optional<HcpIdent> exit = resolve_node_exit_opr(arena, node);
+        OptHcpIdent exit = resolve_node_exit_opr(arena, node);
         if (!exit) {
             panic(cat("to_trigger_sig: depend node '", node.ident_base.abs_view(),
                       "' has no exit signal"));

@@ -19,12 +19,12 @@ class ModelArena;
 inline constexpr int32_t IN_CONSIST_CYCLE_USED = -1;
 
 struct NodeTriggers {
-    SmallVector<std::pair<NcpIdent, std::optional<HcpIdent>>, 1> depend_nodes;
-    std::optional<NcpIdent> hold_node;
-    std::optional<NcpIdent> int_reset_node;
-    std::optional<NcpIdent> int_start_node;
-    std::optional<NcpIdent> mrst_node;
-    std::optional<NcpIdent> clk_node;
+    SmallVector<std::pair<NcpIdent, OptHcpIdent>, 1> depend_nodes;
+    OptNcpIdent hold_node;
+    OptNcpIdent int_reset_node;
+    OptNcpIdent int_start_node;
+    OptNcpIdent mrst_node;
+    OptNcpIdent clk_node;
 };
 
 class NcpNode {
@@ -44,25 +44,17 @@ public:
     virtual bool has_triggers() const { return true; }
     const NodeTriggers& get_node_triggers() const;
     NodeTriggers& get_node_triggers_mut();
-    std::optional<NcpIdent> get_hold_node() const { return get_node_triggers().hold_node; }
-    std::optional<NcpIdent> get_int_reset_node() const {
-        return get_node_triggers().int_reset_node;
-    }
-    std::optional<NcpIdent> get_int_start_node() const {
-        return get_node_triggers().int_start_node;
-    }
-    std::optional<NcpIdent> get_mrst_node() const { return get_node_triggers().mrst_node; }
-    std::optional<NcpIdent> get_clk_node() const { return get_node_triggers().clk_node; }
-    void set_hold_node(std::optional<NcpIdent> n) { get_node_triggers_mut().hold_node = n; }
-    void set_int_reset_node(std::optional<NcpIdent> n) {
-        get_node_triggers_mut().int_reset_node = n;
-    }
-    void set_int_start_node(std::optional<NcpIdent> n) {
-        get_node_triggers_mut().int_start_node = n;
-    }
-    void set_mrst_node(std::optional<NcpIdent> n) { get_node_triggers_mut().mrst_node = n; }
-    void set_clk_node(std::optional<NcpIdent> n) { get_node_triggers_mut().clk_node = n; }
-    void add_depend_node(const NcpIdent& node, std::optional<HcpIdent> cond) {
+    OptNcpIdent get_hold_node() const { return get_node_triggers().hold_node; }
+    OptNcpIdent get_int_reset_node() const { return get_node_triggers().int_reset_node; }
+    OptNcpIdent get_int_start_node() const { return get_node_triggers().int_start_node; }
+    OptNcpIdent get_mrst_node() const { return get_node_triggers().mrst_node; }
+    OptNcpIdent get_clk_node() const { return get_node_triggers().clk_node; }
+    void set_hold_node(OptNcpIdent n) { get_node_triggers_mut().hold_node = n; }
+    void set_int_reset_node(OptNcpIdent n) { get_node_triggers_mut().int_reset_node = n; }
+    void set_int_start_node(OptNcpIdent n) { get_node_triggers_mut().int_start_node = n; }
+    void set_mrst_node(OptNcpIdent n) { get_node_triggers_mut().mrst_node = n; }
+    void set_clk_node(OptNcpIdent n) { get_node_triggers_mut().clk_node = n; }
+    void add_depend_node(const NcpIdent& node, OptHcpIdent cond) {
         get_node_triggers_mut().depend_nodes.emplace_back(node, std::move(cond));
     }
     /// Copies hold, int reset, mrst and clk (and int start when asked); depends stay.
@@ -74,15 +66,14 @@ public:
     virtual ClockMode get_clock_mode(const ModelArena& arena) const = 0;
     virtual void assign_prelim(ModelArena& arena) = 0;
     virtual void assign_final(ModelArena& arena) = 0;
-    virtual std::optional<HcpIdent> get_exit_opr() const = 0;
-    virtual std::optional<HcpIdent> get_state_operating() const;
+    virtual OptHcpIdent get_exit_opr() const = 0;
+    virtual OptHcpIdent get_state_operating() const;
     virtual int32_t get_cycle_used() const = 0;
     virtual void dry_assign(ModelArena& arena);
     virtual bool is_state_full_node() const = 0;
     std::string get_md_ident_val() const;
     /// Exit of `other`, answered from this node itself when `other` is this node.
-    std::optional<HcpIdent> resolve_node_exit_opr(const ModelArena& arena,
-                                                  const NcpIdent& other) const;
+    OptHcpIdent resolve_node_exit_opr(const ModelArena& arena, const NcpIdent& other) const;
     void init_ctrl_sigs(const ModelArena& arena, TriggerSig& sig) const;
     void init_int_start_sig(const ModelArena& arena, TriggerSig& sig) const;
     TriggerSig to_trigger_sig(const ModelArena& arena) const;
@@ -98,10 +89,9 @@ protected:
 };
 
 /// AND/OR of two optional one-bit signals: absent operands drop out ("node_logic_expr").
-std::optional<HcpIdent> combine_optional_conds(ModelArena& arena, std::optional<HcpIdent> a,
-                                               std::optional<HcpIdent> b, LogicOp op);
+OptHcpIdent combine_optional_conds(ModelArena& arena, OptHcpIdent a, OptHcpIdent b, LogicOp op);
 
 /// Exit signal of the node in the arena (the node must not be taken out).
-std::optional<HcpIdent> node_exit_of(const ModelArena& arena, const NcpIdent& node);
+OptHcpIdent node_exit_of(const ModelArena& arena, const NcpIdent& node);
 
 }  // namespace velmora

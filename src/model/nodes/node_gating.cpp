@@ -9,7 +9,7 @@ namespace {
 HcpIdent gate_with_inverted(ModelArena& arena, const NcpNode& node, const NcpIdent& gate_node,
                             const HcpIdent& x, std::string_view inv_name,
                             std::string_view and_name) {
-    std::optional<HcpIdent> gate = node.resolve_node_exit_opr(arena, gate_node);
+    OptHcpIdent gate = node.resolve_node_exit_opr(arena, gate_node);
     if (!gate) {
         panic(cat("node '", gate_node.ident_base.abs_view(), "' has no exit signal to gate with"));
     }
@@ -37,8 +37,7 @@ HcpIdent NcpNode::bind_exit_with_rst_and_hold(ModelArena& arena, const HcpIdent&
     return bind_with_hold_if_hold(arena, bind_with_rst_output_if_reset(arena, raw));
 }
 
-std::optional<HcpIdent> combine_optional_conds(ModelArena& arena, std::optional<HcpIdent> a,
-                                               std::optional<HcpIdent> b, LogicOp op) {
+OptHcpIdent combine_optional_conds(ModelArena& arena, OptHcpIdent a, OptHcpIdent b, LogicOp op) {
     if (op != LogicOp::BitwiseAnd && op != LogicOp::BitwiseOr) {
         panic("assertion failed: op == LogicOp::BitwiseAnd || op == LogicOp::BitwiseOr");
     }

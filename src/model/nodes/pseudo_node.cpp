@@ -7,13 +7,12 @@ namespace velmora {
 
 void PseudoNode::assign_final(ModelArena& arena) {
     if (triggers_.depend_nodes.empty()) panic("PseudoNode requires at least one depend node");
-    std::optional<HcpIdent> result;
+    OptHcpIdent result;
     bool first = true;
     for (const auto& [node, cond] : triggers_.depend_nodes) {
         // A depend on the node itself (a loop feeding back) resolves to its own expression.
-        std::optional<HcpIdent> exit = resolve_node_exit_opr(arena, node);
-        std::optional<HcpIdent> term =
-            combine_optional_conds(arena, exit, cond, LogicOp::BitwiseAnd);
+        OptHcpIdent exit = resolve_node_exit_opr(arena, node);
+        OptHcpIdent term = combine_optional_conds(arena, exit, cond, LogicOp::BitwiseAnd);
         result = first ? term : combine_optional_conds(arena, result, term, join_op);
         first = false;
     }

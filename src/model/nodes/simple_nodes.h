@@ -13,7 +13,7 @@ public:
     ClockMode get_clock_mode(const ModelArena& arena) const override;
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
+    OptHcpIdent get_exit_opr() const override;
     int32_t get_cycle_used() const override { return 1; }
     void dry_assign(ModelArena& arena) override;
     bool is_state_full_node() const override { return true; }
@@ -29,7 +29,7 @@ public:
     ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::ClkFree; }
     void assign_prelim(ModelArena&) override {}
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override { return exit_opr; }
+    OptHcpIdent get_exit_opr() const override { return exit_opr; }
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 };
@@ -43,7 +43,7 @@ public:
     ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::ClkFree; }
     void assign_prelim(ModelArena&) override {}
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override { return exit_opr; }
+    OptHcpIdent get_exit_opr() const override { return exit_opr; }
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 };
@@ -52,12 +52,12 @@ class StartNode : public NcpNode {
 public:
     HcpIdent state_reg_i;
     HcpIdent mrst_i;
-    std::optional<HcpIdent> start_expr_i;
+    OptHcpIdent start_expr_i;
 
     ClockMode get_clock_mode(const ModelArena&) const override { return ClockMode::PosEdge; }
     void assign_prelim(ModelArena&) override {}
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override { return start_expr_i; }
+    OptHcpIdent get_exit_opr() const override { return start_expr_i; }
     int32_t get_cycle_used() const override { return 1; }
     bool is_state_full_node() const override { return true; }
 };

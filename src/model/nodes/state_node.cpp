@@ -13,11 +13,11 @@ void StateNode::assign_final(ModelArena& arena) {
     drive_register(arena, state_reg_i);
 }
 
-std::optional<HcpIdent> StateNode::get_exit_opr() const {
+OptHcpIdent StateNode::get_exit_opr() const {
     return set_in_prelim(exit_opr_i, "exit opr is not set yet");
 }
 
-std::optional<HcpIdent> StateNode::get_state_operating() const {
+OptHcpIdent StateNode::get_state_operating() const {
     return set_in_prelim(state_op_i, "state operating is not set yet");
 }
 

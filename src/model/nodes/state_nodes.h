@@ -10,7 +10,7 @@
 namespace velmora {
 
 /// A value a node sets in assign_prelim; reading it earlier is the internal error `missing`.
-const HcpIdent& set_in_prelim(const std::optional<HcpIdent>& value, std::string_view missing);
+const HcpIdent& set_in_prelim(const OptHcpIdent& value, std::string_view missing);
 
 /// What the nodes that each drive one control register of kind Reg share: a clocked node whose
 /// triggers become the register's TriggerSig.
@@ -24,21 +24,20 @@ protected:
     void drive_register(ModelArena& arena, const HcpIdent& reg) const;
     /// Lets the register build its support signals and returns the one in `end`; `missing` is
     /// the internal error when the register did not make it.
-    HcpIdent build_register_support(ModelArena& arena, const HcpIdent& reg,
-                                    std::optional<HcpIdent> Reg::*end,
+    HcpIdent build_register_support(ModelArena& arena, const HcpIdent& reg, OptHcpIdent Reg::*end,
                                     std::string_view missing) const;
 };
 
 class StateNode : public CtrlRegNode<StateReg> {
 public:
     HcpIdent state_reg_i;
-    std::optional<HcpIdent> state_op_i;
-    std::optional<HcpIdent> exit_opr_i;
+    OptHcpIdent state_op_i;
+    OptHcpIdent exit_opr_i;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
-    std::optional<HcpIdent> get_state_operating() const override;
+    OptHcpIdent get_exit_opr() const override;
+    OptHcpIdent get_state_operating() const override;
     int32_t get_cycle_used() const override;
     bool is_state_full_node() const override { return true; }
 };
@@ -46,13 +45,13 @@ public:
 class SynNode : public CtrlRegNode<SyncReg> {
 public:
     HcpIdent sync_reg_i;
-    std::optional<HcpIdent> end_expr_i;
-    std::optional<HcpIdent> bound_exit_i;
+    OptHcpIdent end_expr_i;
+    OptHcpIdent bound_exit_i;
     int32_t syn_size = 1;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
+    OptHcpIdent get_exit_opr() const override;
     int32_t get_cycle_used() const override { return 0; }
     bool is_state_full_node() const override { return false; }
 };
@@ -60,13 +59,13 @@ public:
 class WaitCondNode : public CtrlRegNode<CondWaitStateReg> {
 public:
     HcpIdent wait_reg_i;
-    std::optional<HcpIdent> raw_state_op_i;
-    std::optional<HcpIdent> bound_exit_i;
+    OptHcpIdent raw_state_op_i;
+    OptHcpIdent bound_exit_i;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
-    std::optional<HcpIdent> get_state_operating() const override;
+    OptHcpIdent get_exit_opr() const override;
+    OptHcpIdent get_state_operating() const override;
     int32_t get_cycle_used() const override { return IN_CONSIST_CYCLE_USED; }
     bool is_state_full_node() const override { return true; }
 };
@@ -74,13 +73,13 @@ public:
 class WaitCycleNode : public CtrlRegNode<CycleWaitStateReg> {
 public:
     HcpIdent wait_reg_i;
-    std::optional<HcpIdent> end_expr_i;
-    std::optional<HcpIdent> bound_exit_i;
+    OptHcpIdent end_expr_i;
+    OptHcpIdent bound_exit_i;
     std::optional<int32_t> cycle;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
+    OptHcpIdent get_exit_opr() const override;
     int32_t get_cycle_used() const override;
     bool is_state_full_node() const override { return true; }
 };
@@ -88,12 +87,12 @@ public:
 class CounterNode : public CtrlRegNode<CntReg> {
 public:
     HcpIdent cnt_reg_i;
-    std::optional<HcpIdent> end_expr_i;
+    OptHcpIdent end_expr_i;
     int32_t last_loop_cnt = 1;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
-    std::optional<HcpIdent> get_exit_opr() const override;
+    OptHcpIdent get_exit_opr() const override;
     int32_t get_cycle_used() const override;
     bool is_state_full_node() const override { return true; }
 };

@@ -14,7 +14,7 @@ void SynNode::assign_final(ModelArena& arena) {
     drive_register(arena, sync_reg_i);
 }
 
-std::optional<HcpIdent> SynNode::get_exit_opr() const {
+OptHcpIdent SynNode::get_exit_opr() const {
     return set_in_prelim(bound_exit_i,
                          "SynNode::get_exit_opr: bound_exit_i not set — call assign_prelim before "
                          "reading exit_opr");

@@ -16,13 +16,13 @@ void WaitCondNode::assign_final(ModelArena& arena) {
     drive_register(arena, wait_reg_i);
 }
 
-std::optional<HcpIdent> WaitCondNode::get_exit_opr() const {
+OptHcpIdent WaitCondNode::get_exit_opr() const {
     return set_in_prelim(bound_exit_i,
                          "WaitCondNode::get_exit_opr: bound_exit_i not set — call assign_prelim "
                          "first");
 }
 
-std::optional<HcpIdent> WaitCondNode::get_state_operating() const {
+OptHcpIdent WaitCondNode::get_state_operating() const {
     return set_in_prelim(raw_state_op_i,
                          "WaitCondNode::get_state_operating: raw_state_op_i not set — call "
                          "assign_prelim first");

@@ -15,7 +15,7 @@ void WaitCycleNode::assign_final(ModelArena& arena) {
     drive_register(arena, wait_reg_i);
 }
 
-std::optional<HcpIdent> WaitCycleNode::get_exit_opr() const {
+OptHcpIdent WaitCycleNode::get_exit_opr() const {
     return set_in_prelim(bound_exit_i,
                          "WaitCycleNode::get_exit_opr: bound_exit_i not set — call assign_prelim "
                          "first");

@@ -73,7 +73,7 @@ protected:
 
     /// Appends a plain event `des[des_slice] <= src[src_slice]` to des's pool.
     UpdateEventIdent assign(const HcpIdent& des, const HcpIdent& src, ClockMode mode,
-                            std::optional<HcpIdent> clk = std::nullopt,
+                            OptHcpIdent clk = std::nullopt,
                             std::optional<Slice> des_slice = std::nullopt,
                             std::optional<Slice> src_slice = std::nullopt, int32_t priority = 10) {
         UpdateEventIdent ue = basic(des, src, mode, clk, des_slice, src_slice, priority);
@@ -82,7 +82,7 @@ protected:
     }
     /// A plain event, not pooled.
     UpdateEventIdent basic(const HcpIdent& des, const HcpIdent& src, ClockMode mode,
-                           std::optional<HcpIdent> clk = std::nullopt,
+                           OptHcpIdent clk = std::nullopt,
                            std::optional<Slice> des_slice = std::nullopt,
                            std::optional<Slice> src_slice = std::nullopt, int32_t priority = 10) {
         Slice d = des_slice.value_or(arena.hcp_full_slice(des));
@@ -93,9 +93,8 @@ protected:
         arena.with_hcp(des, [&](HcpBase& c) { c.add_update_event(ue); });
     }
     /// A conditional event of the given branches (an absent condition is the else branch).
-    UpdateEventIdent cond_event(
-        std::vector<std::pair<std::optional<HcpIdent>, UpdateEventIdent>> branches, ClockMode mode,
-        std::optional<HcpIdent> clk, int32_t priority = 10) {
+    UpdateEventIdent cond_event(std::vector<std::pair<OptHcpIdent, UpdateEventIdent>> branches,
+                                ClockMode mode, OptHcpIdent clk, int32_t priority = 10) {
         UeCond ue;
         ue.ident = UpdateEventIdent::make(UeType::Cond);
         ue.common.type = UeType::Cond;

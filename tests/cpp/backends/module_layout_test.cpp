@@ -21,7 +21,7 @@ protected:
         return render([&](FileWriter& w) { gen_module_blk_vb(arena.get_module(m), arena, w); });
     }
     HcpIdent port(const std::string& name, bool is_input, int32_t width,
-                  std::optional<HcpIdent> src = std::nullopt) {
+                  OptHcpIdent src = std::nullopt) {
         HcpIdent io = arena.make_io_wire(false, "IO_" + name, is_input, width, src, src);
         arena.with_hcp(io, [&](HcpBase& c) { static_cast<IoWire&>(c).port_name = name; });
         return io;

@@ -34,11 +34,9 @@ protected:
         EXPECT_EQ(p.size(), 1u);
         return arena.group<UeBasic>().get(p.at(0).handle()).src;
     }
-    std::optional<HcpIdent> clk_of(const UpdateEventIdent& ue) {
-        return arena.get_ue_common(ue).clk_src;
-    }
+    OptHcpIdent clk_of(const UpdateEventIdent& ue) { return arena.get_ue_common(ue).clk_src; }
     static uint64_t gid(const HcpIdent& h) { return h.global_id(); }
-    static uint64_t gid(const std::optional<HcpIdent>& h) { return h ? h->global_id() : ~0ull; }
+    static uint64_t gid(const OptHcpIdent& h) { return h ? h->global_id() : ~0ull; }
 };
 
 }  // namespace velmora::testing

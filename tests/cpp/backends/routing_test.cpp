@@ -359,7 +359,7 @@ TEST_F(RoutingTest, NewPortsAreAttachedToTheirModuleAtOnce) {
     close(c);
     close(t);
     HcpIdent w = make_routed_io_wire(arena, c, "IO_IN_s", true, 1, s, s);
-    EXPECT_EQ(w.parent_module.global_id(), c.global_id());
+    EXPECT_EQ(w.parent_module.handle(), c.handle());
     ASSERT_EQ(io_wires(c).size(), 1u);
     EXPECT_EQ(io_wires(c)[0].global_id(), w.global_id());
     EXPECT_TRUE(arena.module_trace_stack().empty());

@@ -33,7 +33,7 @@ TEST_F(MuxTest, MuxIntoWirePoolsOneClockFreeTwoWaySelection) {
     EXPECT_FALSE(c.common.clk_src.has_value());
     EXPECT_EQ(c.common.priority, 37);
     ASSERT_EQ(c.conds.size(), 2u);
-    EXPECT_EQ(c.conds[0], std::optional<HcpIdent>(sel));
+    EXPECT_EQ(c.conds[0], OptHcpIdent(sel));
     EXPECT_FALSE(c.conds[1].has_value());
     EXPECT_TRUE(c.is_last_occure);
     for (size_t i = 0; i < 2; ++i) {

@@ -61,7 +61,7 @@ TEST_F(ReduceTest, FoldBalancedKeepsTheTermsSlicesAndTheOperatorsWidth) {
 }
 
 TEST_F(ReduceTest, AnyOfOfNoTermIsAZeroBitAndOfOneTermNothing) {
-    std::optional<HcpIdent> none = arena.gen_any_of("any", {});
+    OptHcpIdent none = arena.gen_any_of("any", {});
     ASSERT_TRUE(none.has_value());
     EXPECT_EQ(none->hw_type, HwComponentType::Val);
     EXPECT_EQ(name_of(*none), "any");

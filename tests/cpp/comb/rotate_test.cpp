@@ -35,8 +35,7 @@ TEST_F(RotateTest, ShiftsTheRotatedBitsBothWaysAndOrsThem) {
         {Slice{5, 5}, 1, std::nullopt, Slice{0, 12}, 1, 11},
     };
     for (const RotateCase& c : cases) {
-        std::optional<HcpIdent> r =
-            arena.gen_rotate("rotate_left", "rot", x, c.slice, c.amount, c.width);
+        OptHcpIdent r = arena.gen_rotate("rotate_left", "rot", x, c.slice, c.amount, c.width);
         ASSERT_TRUE(r.has_value());
         const Expression& e = expr(arena, *r);
         EXPECT_EQ(name_of(*r), "rot");
@@ -73,8 +72,7 @@ TEST_F(RotateTest, AMultipleOfTheRotatedWidthCreatesNothing) {
 
 TEST_F(RotateTest, ExtremeAmountsReduceWithoutOverflow) {
     int64_t lowest = int64_t{INT32_MIN};
-    std::optional<HcpIdent> r =
-        arena.gen_rotate("rotate_right", "rot", x, std::nullopt, -lowest, std::nullopt);
+    OptHcpIdent r = arena.gen_rotate("rotate_right", "rot", x, std::nullopt, -lowest, std::nullopt);
     ASSERT_TRUE(r.has_value());  // 2^31 mod 12 = 8
     EXPECT_EQ(val_of(arena, *expr(arena, expr(arena, *r).a).b), 8u);
 }

@@ -70,7 +70,7 @@ TEST_P(CondTest, BranchesStartFromTheEntryUnderTheChainAndEndInTheExit) {
     for (size_t i = 0; i < bodies.size(); ++i) {
         NcpIdent first = created_of(bodies[i]).front();
         EXPECT_EQ(depends_of(first), std::vector<NcpIdent>{entry}) << "branch " << i;
-        std::optional<HcpIdent> cond_i = depend_conds_of(first).at(0);
+        OptHcpIdent cond_i = depend_conds_of(first).at(0);
         ASSERT_TRUE(cond_i.has_value());
         EXPECT_EQ(cond_text(*cond_i), expected_conds[i]) << "branch " << i;
         exit_deps.push_back(wrap_of(bodies[i]).get_exit_node());
@@ -79,7 +79,7 @@ TEST_P(CondTest, BranchesStartFromTheEntryUnderTheChainAndEndInTheExit) {
     if (!k.with_else) exit_deps.push_back(entry);
     EXPECT_EQ(depends_of(exit), exit_deps);
     if (!k.with_else) {
-        std::optional<HcpIdent> none_cond = depend_conds_of(exit).back();
+        OptHcpIdent none_cond = depend_conds_of(exit).back();
         ASSERT_TRUE(none_cond.has_value());
         EXPECT_EQ(cond_text(*none_cond), none);
     }

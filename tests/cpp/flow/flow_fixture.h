@@ -73,8 +73,8 @@ protected:
         });
         return out;
     }
-    std::vector<std::optional<HcpIdent>> depend_conds_of(const NcpIdent& n) {
-        std::vector<std::optional<HcpIdent>> out;
+    std::vector<OptHcpIdent> depend_conds_of(const NcpIdent& n) {
+        std::vector<OptHcpIdent> out;
         arena.read_node(n, [&](const NcpNode& node) {
             for (const auto& [d, cond] : node.get_node_triggers().depend_nodes) out.push_back(cond);
         });

@@ -17,8 +17,8 @@ protected:
         r = reg("r");
     }
     std::string name_of(const NcpIdent& n) { return std::string(n.ident_base.rel_view()); }
-    std::vector<std::optional<HcpIdent>> conds_of(const NcpIdent& n) {
-        std::vector<std::optional<HcpIdent>> out;
+    std::vector<OptHcpIdent> conds_of(const NcpIdent& n) {
+        std::vector<OptHcpIdent> out;
         arena.read_node(n, [&](const NcpNode& node) {
             for (const auto& [d, c] : node.get_node_triggers().depend_nodes) out.push_back(c);
         });
@@ -71,8 +71,8 @@ TEST_F(LoopsTest, CwhileTestsCombinationallyAndExitsOnTheNegatedCondition) {
     EXPECT_NE(std::find(test_deps.begin(), test_deps.end(), body.get_exit_node()), test_deps.end());
     // The body starts on the test under the condition; the loop ends on it under its negation.
     EXPECT_EQ(depends_of(body.entry_nodes[0]), std::vector<NcpIdent>{test});
-    EXPECT_EQ(conds_of(body.entry_nodes[0]), std::vector<std::optional<HcpIdent>>{cond});
-    std::vector<std::optional<HcpIdent>> exit_conds = conds_of(wrap.get_exit_node());
+    EXPECT_EQ(conds_of(body.entry_nodes[0]), std::vector<OptHcpIdent>{cond});
+    std::vector<OptHcpIdent> exit_conds = conds_of(wrap.get_exit_node());
     ASSERT_EQ(exit_conds.size(), 1u);
     EXPECT_EQ(exit_conds[0]->rel_name(), cat("cwhile_not_cond_", id));
 }

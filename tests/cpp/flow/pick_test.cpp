@@ -100,7 +100,7 @@ TEST_F(PickTest, OnlyADefaultBranchStartsUnconditionally) {
     end_flow_and_build();
     ::testing::internal::GetCapturedStderr();
     NcpIdent first = created_of(bodies[0]).front();
-    EXPECT_EQ(depend_conds_of(first), std::vector<std::optional<HcpIdent>>{std::nullopt});
+    EXPECT_EQ(depend_conds_of(first), std::vector<OptHcpIdent>{std::nullopt});
     EXPECT_EQ(wrap_of(pick).cycle, 2);
 }
 

@@ -91,8 +91,7 @@ TEST_F(PipelineTest, EntranceStartsTheBodyOnAGrantAndWaitsOneCycleWithout) {
               (std::vector<NcpIdent>{body.get_exit_node(), wait, start_node()}));
 
     // The arbiter grants only when the entrance fires.
-    std::optional<HcpIdent> mack =
-        read_ccp_as<Arb>(arena, arb, [](const Arb& a) { return a.master_ack; });
+    OptHcpIdent mack = read_ccp_as<Arb>(arena, arb, [](const Arb& a) { return a.master_ack; });
     EXPECT_EQ(mack, exit_of(entrance));
 }
 

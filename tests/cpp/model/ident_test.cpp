@@ -44,7 +44,7 @@ TEST(IdentNames, AbsoluteNameIsKindNameAndGlobalId) {
     EXPECT_EQ(m.ident_base.abs_view(), "MODULE_top_" + std::to_string(id + 2));
     UpdateEventIdent u = UpdateEventIdent::make(UeType::Basic);
     EXPECT_EQ(u.abs_name(), "UE_BASIC_" + std::to_string(id + 3));
-    EXPECT_EQ(u.ident_base.rel_view(), "");
+    EXPECT_EQ(u.rel_name(), "");
 }
 
 TEST(IdentNames, AbsoluteNameOfExactly256BytesIsAcceptedOneMoreFails) {

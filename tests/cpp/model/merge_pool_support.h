@@ -13,7 +13,7 @@ protected:
         src = arena.make_val(false, "v", 4, 3);
     }
     AssignMeta meta(const HcpIdent& des, int32_t priority = 10, ClockMode mode = ClockMode::PosEdge,
-                    std::optional<HcpIdent> clock = {}) {
+                    OptHcpIdent clock = {}) {
         if (!clock && (mode == ClockMode::PosEdge || mode == ClockMode::NegEdge)) clock = clk;
         AssignMeta m;
         m.des = des;

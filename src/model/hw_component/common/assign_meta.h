@@ -10,7 +10,7 @@ class ModelArena;
 
 struct AssignMeta {
     HcpIdent des;
-    std::optional<HcpIdent> pending_pre_cond;
+    OptHcpIdent pending_pre_cond;
     std::optional<UpdateEventIdent> first_ue;
     std::optional<UpdateEventIdent> cur_ue;
     bool flag = false;

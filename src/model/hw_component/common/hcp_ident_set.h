@@ -12,18 +12,18 @@ namespace velmora {
 class HcpIdentSet {
 public:
     HcpIdentSet() = default;
-    /// A set that leaves out every signal of the module with this global id.
-    explicit HcpIdentSet(uint64_t left_out_module) : left_out_module_(left_out_module) {}
+    /// A set that leaves out every signal of this module.
+    explicit HcpIdentSet(ModuleRef left_out_module) : left_out_module_(left_out_module) {}
 
     void insert(const HcpIdent& id) {
-        if (left_out_module_ && id.parent_module.global_id() == *left_out_module_) return;
+        if (left_out_module_ && id.parent_module == *left_out_module_) return;
         set_.insert(id);
     }
     auto begin() const { return set_.begin(); }
     auto end() const { return set_.end(); }
 
 private:
-    std::optional<uint64_t> left_out_module_;
+    std::optional<ModuleRef> left_out_module_;
     std::unordered_set<HcpIdent, HcpIdentHash> set_;
 };
 

@@ -66,7 +66,7 @@ void UeBasic::remap_dep_hcps(ModelArena&, const HcpIdentMap& map) {
     remap_own_clk(map);
 }
 
-void UeCond::push_branch(std::optional<HcpIdent> cond, UpdateEventIdent ue) {
+void UeCond::push_branch(OptHcpIdent cond, UpdateEventIdent ue) {
     if (is_last_occure) panic("assertion failed: !self.is_last_occure");
     if (!cond) is_last_occure = true;
     conds.push_back(std::move(cond));

@@ -19,7 +19,7 @@ class ModelArena;
 using HcpIdentMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
 
 struct UeCommon {
-    std::optional<HcpIdent> clk_src;
+    OptHcpIdent clk_src;
     uint64_t sub_priority = DEFAULT_UE_SUB_PRIORITY_USER;
     int32_t priority = DEFAULT_UE_PRI_USER;
     UeType type = UeType::Untype;
@@ -41,20 +41,20 @@ public:
     UpdateEvent(UpdateEvent&&) = default;
     UpdateEvent& operator=(const UpdateEvent&) = default;
     UpdateEvent& operator=(UpdateEvent&&) = default;
-    void set_arena_handle(ArenaHandle h) { ident.ident_base.arena_handle = h; }
+    void set_arena_handle(ArenaHandle h) { ident.arena_handle = h; }
 
     UeType get_type() const { return common.type; }
     int32_t get_priority() const { return common.priority; }
     uint64_t get_sub_priority() const { return common.sub_priority; }
     ClockMode get_clk_mode() const { return common.clk_mode; }
-    const std::optional<HcpIdent>& get_clk_src_i() const { return common.clk_src; }
+    const OptHcpIdent& get_clk_src_i() const { return common.clk_src; }
     bool is_joinable(const UpdateEvent& other) const {
         return velmora::is_joinable(common, other.common);
     }
     void set_priority(int32_t p) { common.priority = p; }
     void set_sub_priority(uint64_t p) { common.sub_priority = p; }
     void set_clk_mode(ClockMode m) { common.clk_mode = m; }
-    void set_clk_src_i(std::optional<HcpIdent> c) { common.clk_src = std::move(c); }
+    void set_clk_src_i(OptHcpIdent c) { common.clk_src = std::move(c); }
 
     /// Adds the signals this event reads (sources, conditions, clock sources; inner events too).
     virtual void gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const = 0;
@@ -82,12 +82,12 @@ public:
 
 class UeCond : public UpdateEvent {
 public:
-    SmallVector<std::optional<HcpIdent>, 1> conds;  // absent = else branch
+    SmallVector<OptHcpIdent, 1> conds;  // absent = else branch
     SmallVector<UpdateEventIdent, 1> ues;
     bool is_last_occure = false;
 
     /// Appends one branch; refused after an else branch.
-    void push_branch(std::optional<HcpIdent> cond, UpdateEventIdent ue);
+    void push_branch(OptHcpIdent cond, UpdateEventIdent ue);
     void gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const override;
     void remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) override;
     void remap_clk_src(ModelArena& arena, const HcpIdentMap& map) override;

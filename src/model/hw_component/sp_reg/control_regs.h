@@ -20,8 +20,8 @@ public:
 class StateReg : public ControlRegBase {
 public:
     using ControlRegBase::ControlRegBase;
-    std::optional<HcpIdent> set_sig;    // "_SET"
-    std::optional<HcpIdent> unset_sig;  // "_UNSET"
+    OptHcpIdent set_sig;    // "_SET"
+    OptHcpIdent unset_sig;  // "_UNSET"
 
     NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override;
     void build_update_event(ModelArena& arena);
@@ -31,7 +31,7 @@ class SyncReg : public ControlRegBase {
 public:
     using ControlRegBase::ControlRegBase;
     int32_t size = 1;
-    std::optional<HcpIdent> up_state, up_full, down_full, test_wire, end_expr, end_expr_inv;
+    OptHcpIdent up_state, up_full, down_full, test_wire, end_expr, end_expr_inv;
 
     NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override;
     void build_support_signal(ModelArena& arena);
@@ -43,7 +43,7 @@ public:
     using ControlRegBase::ControlRegBase;
     int32_t inc_val = 1;
     int32_t max_cycle = 1;
-    std::optional<HcpIdent> last_cycle, zero, at_last, inc;
+    OptHcpIdent last_cycle, zero, at_last, inc;
     std::vector<UpdateEventIdent> built_events;
 
     /// "_LAST_CYCLE", "_ZERO", "_AT_LAST", "_INC_VAL", "_INC"; run by the CounterNode's prelim.
@@ -57,7 +57,7 @@ public:
     using ControlRegBase::ControlRegBase;
     HcpIdent cond;
     Slice cond_slice;
-    std::optional<HcpIdent> up_state, down_state, self_is_up, end_expr;
+    OptHcpIdent up_state, down_state, self_is_up, end_expr;
 
     /// Assignments into a condition-wait register carry the current priority, as for a Reg.
     int32_t get_priority() const override { return HcpBase::get_priority(); }
@@ -76,8 +76,8 @@ public:
     int32_t wait_cycle = 1;
     int32_t cnt_width = 0;
     int32_t full_width = 0;
-    std::optional<HcpIdent> idle_cnt, start_cnt, inc_step, end_full, is_active, is_end, is_not_end,
-        inc_cond, inc_expr;
+    OptHcpIdent idle_cnt, start_cnt, inc_step, end_full, is_active, is_end, is_not_end, inc_cond,
+        inc_expr;
 
     NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override;
     void build_support_signal(ModelArena& arena);

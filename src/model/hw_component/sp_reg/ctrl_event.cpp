@@ -7,13 +7,13 @@ namespace velmora {
 
 UpdateEventIdent make_ctrl_event(ModelArena& arena, const CondList& conds, const HcpIdent& src,
                                  Slice des_slice, Slice src_slice, int32_t priority,
-                                 ClockMode clk_mode, std::optional<HcpIdent> clk_src) {
+                                 ClockMode clk_mode, OptHcpIdent clk_src) {
     std::vector<HcpIdent> present;
     for (const auto& c : conds) {
         if (c) present.push_back(*c);
     }
-    std::optional<HcpIdent> add;
-    std::optional<HcpIdent> dis;
+    OptHcpIdent add;
+    OptHcpIdent dis;
     if (!present.empty()) {
         // Fold the leading signals so that make_ue_full sees at most two conditions.
         HcpIdent lead = present.front();
@@ -37,7 +37,7 @@ UpdateEventIdent push_clocked_event(ModelArena& arena, ControlRegBase& reg, int3
     return ue;
 }
 
-const HcpIdent& need_support(const std::optional<HcpIdent>& sig) {
+const HcpIdent& need_support(const OptHcpIdent& sig) {
     if (!sig) panic("build_support_signal must be called first");
     return *sig;
 }

@@ -20,12 +20,12 @@ namespace velmora {
 class ModelArena;
 class ControlRegBase;
 
-using CondList = std::vector<std::optional<HcpIdent>>;
+using CondList = std::vector<OptHcpIdent>;
 
 /// One event of a control register, not yet pooled; never reads the destination from the arena.
 UpdateEventIdent make_ctrl_event(ModelArena& arena, const CondList& conds, const HcpIdent& src,
                                  Slice des_slice, Slice src_slice, int32_t priority,
-                                 ClockMode clk_mode, std::optional<HcpIdent> clk_src);
+                                 ClockMode clk_mode, OptHcpIdent clk_src);
 
 /// A PosEdge event on the register's clk_sig_i, appended to the register's own pool.
 UpdateEventIdent push_clocked_event(ModelArena& arena, ControlRegBase& reg, int32_t priority,
@@ -33,6 +33,6 @@ UpdateEventIdent push_clocked_event(ModelArena& arena, ControlRegBase& reg, int3
                                     Slice src_slice);
 
 /// A support signal that build_update_event relies on.
-const HcpIdent& need_support(const std::optional<HcpIdent>& sig);
+const HcpIdent& need_support(const OptHcpIdent& sig);
 
 }  // namespace velmora

@@ -13,15 +13,15 @@ namespace velmora {
 class ModelArena;
 
 struct TriggerSig {
-    std::optional<HcpIdent> hold_sig_i;
-    std::optional<HcpIdent> int_reset_sig_i;
-    std::optional<HcpIdent> int_start_sig_i;
-    std::optional<HcpIdent> mrst_sig_i;
-    std::optional<HcpIdent> clk_sig_i;
+    OptHcpIdent hold_sig_i;
+    OptHcpIdent int_reset_sig_i;
+    OptHcpIdent int_start_sig_i;
+    OptHcpIdent mrst_sig_i;
+    OptHcpIdent clk_sig_i;
     /// (activation, optional condition), in push order.
-    SmallVector<std::pair<HcpIdent, std::optional<HcpIdent>>, 1> depend_sigs_i;
+    SmallVector<std::pair<HcpIdent, OptHcpIdent>, 1> depend_sigs_i;
 
-    void push_depend_node(HcpIdent signal, std::optional<HcpIdent> condition) {
+    void push_depend_node(HcpIdent signal, OptHcpIdent condition) {
         depend_sigs_i.emplace_back(std::move(signal), std::move(condition));
     }
     /// Every present signal must be 1 bit wide; the owner (out of the arena) uses `owner_width`.

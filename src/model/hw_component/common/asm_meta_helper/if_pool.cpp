@@ -12,8 +12,7 @@ bool AssignMetaIfGroup::accepts(const AssignMeta& meta, const ModelArena& arena)
     return is_joinable(arena.get_ue_common(update_events_.front()), arena.get_ue_common(ue));
 }
 
-void AssignMetaIfGroup::push_branch(const std::optional<HcpIdent>& cond,
-                                    const UpdateEventIdent& ue) {
+void AssignMetaIfGroup::push_branch(const OptHcpIdent& cond, const UpdateEventIdent& ue) {
     if (has_else_) {
         panic(cat("AssignMetaIfPool: branch for '", des_.abs_name(),
                   "' added after its else branch"));
@@ -42,8 +41,8 @@ AssignMeta AssignMetaIfGroup::build(ModelArena& arena) const {
     return merged_meta(des_, arena.insert_ue(std::move(ue)));
 }
 
-void AssignMetaIfPool::insert(const std::optional<HcpIdent>& cond,
-                              const std::vector<AssignMeta>& branch, const ModelArena& arena) {
+void AssignMetaIfPool::insert(const OptHcpIdent& cond, const std::vector<AssignMeta>& branch,
+                              const ModelArena& arena) {
     for (const AssignMeta& meta : branch) {
         UpdateEventIdent ue = mergeable_event(meta, "AssignMetaIfPool");
         std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
@@ -62,7 +61,7 @@ void AssignMetaIfPool::insert(const std::optional<HcpIdent>& cond,
     }
 }
 
-void AssignMetaIfPool::insert_branches(const std::vector<std::optional<HcpIdent>>& conds,
+void AssignMetaIfPool::insert_branches(const std::vector<OptHcpIdent>& conds,
                                        const std::vector<std::vector<AssignMeta>>& branches,
                                        const ModelArena& arena) {
     if (conds.size() != branches.size()) {

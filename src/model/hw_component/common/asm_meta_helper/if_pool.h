@@ -37,7 +37,7 @@ public:
     const HcpIdent& destination() const { return des_; }
     bool accepts(const AssignMeta& meta, const ModelArena& arena) const;
     /// One branch's event; an absent condition marks the else branch.
-    void push_branch(const std::optional<HcpIdent>& cond, const UpdateEventIdent& ue);
+    void push_branch(const OptHcpIdent& cond, const UpdateEventIdent& ue);
     /// A UeCond of the branches; common part from the first event (10, ClkUnused when none).
     AssignMeta build(ModelArena& arena) const;
 
@@ -50,10 +50,10 @@ private:
 
 class AssignMetaIfPool {
 public:
-    void insert(const std::optional<HcpIdent>& cond, const std::vector<AssignMeta>& branch,
+    void insert(const OptHcpIdent& cond, const std::vector<AssignMeta>& branch,
                 const ModelArena& arena);
     /// One condition per branch (absent for the else branch), in order.
-    void insert_branches(const std::vector<std::optional<HcpIdent>>& conds,
+    void insert_branches(const std::vector<OptHcpIdent>& conds,
                          const std::vector<std::vector<AssignMeta>>& branches,
                          const ModelArena& arena);
     std::vector<AssignMeta> build_unified(ModelArena& arena) const;
