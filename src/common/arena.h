@@ -27,6 +27,29 @@ struct ArenaHandle {
     }
 };
 
+/// An ArenaHandle as identity records keep it, in 4 bytes: every issued handle has generation 0,
+/// so only the index is stored, and all ones stands for the unset handle.
+class SlotRef {
+public:
+    SlotRef() = default;
+    SlotRef(ArenaHandle h) : index_(encode(h)) {}  // NOLINT: stands for the handle
+    operator ArenaHandle() const {                 // NOLINT: stands for the handle
+        return index_ == kUnset ? ArenaHandle::unset() : ArenaHandle{index_, 0};
+    }
+    bool is_unset() const { return index_ == kUnset; }
+    bool operator==(const SlotRef&) const = default;
+
+private:
+    static constexpr uint32_t kUnset = 0xFFFFFFFFu;  // above every index a group issues
+    static uint32_t encode(ArenaHandle h) {
+        if (h.is_unset()) return kUnset;
+        if (h.generation != 0 || h.index == kUnset)
+            panic("an identity can only hold a handle of generation 0: " + h.debug_text());
+        return h.index;
+    }
+    uint32_t index_ = kUnset;
+};
+
 template <class T>
 struct ArenaNode {
     T value;

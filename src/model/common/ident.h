@@ -16,7 +16,7 @@ namespace velmora {
 inline constexpr size_t MAX_NAME_LEN = 256;
 
 /// On the IdentBase inside each identity: its tail padding holds the record's own small fields
-/// (kind bytes, the owner's slot), which keeps a component identity at 32 bytes.
+/// (kind bytes, the owner's slot): a component identity takes 32 bytes, a node identity 24.
 #define VELMORA_PACKED_BASE [[no_unique_address]]
 
 /// Takes the next process-wide global id (atomic, relaxed; the value before the increment).
@@ -29,7 +29,7 @@ void check_name_len(std::string_view name);
 
 struct IdentBase {
     uint64_t global_id = 0;
-    ArenaHandle arena_handle;
+    SlotRef arena_handle;
     Name abs_name;
     Name rel_name;
     bool is_user_com = false;
@@ -78,19 +78,14 @@ struct ModuleIdent {
 };
 
 /// The module that owns a component, by its slot: enough to compare it and to find its record.
-/// Components carry this instead of a whole ModuleIdent to keep their identities small. Only the
-/// slot index is kept: every issued handle has generation 0, so the handle is rebuilt from it.
+/// Components carry this instead of a whole ModuleIdent to keep their identities small.
 struct ModuleRef {
-    static constexpr uint32_t kUnset = 0xFFFFFFFFu;
-    uint32_t module_index = kUnset;
+    SlotRef module_slot;
 
     ModuleRef() = default;
-    ModuleRef(const ModuleIdent& m)  // NOLINT: a module identity names its module
-        : module_index(m.handle().is_unset() ? kUnset : m.handle().index) {}
-    bool is_unset() const { return module_index == kUnset; }
-    ArenaHandle handle() const {
-        return is_unset() ? ArenaHandle::unset() : ArenaHandle{module_index, 0};
-    }
+    ModuleRef(const ModuleIdent& m) : module_slot(m.handle()) {}  // NOLINT: names its module
+    bool is_unset() const { return module_slot.is_unset(); }
+    ArenaHandle handle() const { return module_slot; }
     bool operator==(const ModuleRef&) const = default;
 };
 
@@ -166,7 +161,7 @@ struct NcpIdent {
 /// false.
 struct UpdateEventIdent {
     uint64_t event_global_id = 0;
-    ArenaHandle arena_handle;
+    SlotRef arena_handle;
     UeType ue_type = UeType::Untype;
 
     /// Takes a fresh id.

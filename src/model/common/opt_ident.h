@@ -12,9 +12,9 @@ template <class Id>
 class OptIdent {
 public:
     OptIdent() : value_(Id::absent()) {}
-    OptIdent(std::nullopt_t) : OptIdent() {}                // NOLINT: as std::optional
-    OptIdent(const Id& id) : value_(id) {}                  // NOLINT: as std::optional
-    OptIdent(const std::optional<Id>& o) : OptIdent() {     // NOLINT: from the bindings' form
+    OptIdent(std::nullopt_t) : OptIdent() {}             // NOLINT: as std::optional
+    OptIdent(const Id& id) : value_(id) {}               // NOLINT: as std::optional
+    OptIdent(const std::optional<Id>& o) : OptIdent() {  // NOLINT: from the bindings' form
         if (o) value_ = *o;
     }
 
@@ -38,7 +38,9 @@ public:
         return !a.has_value() || a.value_ == b.value_;
     }
     friend bool operator==(const OptIdent& a, std::nullopt_t) { return !a.has_value(); }
-    friend bool operator==(const OptIdent& a, const Id& b) { return a.has_value() && a.value_ == b; }
+    friend bool operator==(const OptIdent& a, const Id& b) {
+        return a.has_value() && a.value_ == b;
+    }
 
 private:
     Id value_;

@@ -45,6 +45,18 @@ TEST(ArenaGroup, HandleChecksReportIndexThenGeneration) {
     EXPECT_THROW(g.replace_back(ArenaHandle{0, 0}, Item{}), InternalError);  // nothing taken
 }
 
+TEST(SlotRef, KeepsEveryIssuedHandleAndTheUnsetOneAndRefusesOtherGenerations) {
+    for (ArenaHandle h : {ArenaHandle::unset(), ArenaHandle{0, 0}, ArenaHandle{123456, 0},
+                          ArenaHandle{0xFFFFFFFEu, 0}}) {
+        SlotRef r(h);
+        EXPECT_EQ(static_cast<ArenaHandle>(r), h) << h.debug_text();
+        EXPECT_EQ(r.is_unset(), h.is_unset());
+    }
+    EXPECT_NE(SlotRef(ArenaHandle{0, 0}), SlotRef(ArenaHandle::unset()));
+    EXPECT_THROW(SlotRef(ArenaHandle{3, 7}), InternalError);
+    EXPECT_THROW(SlotRef(ArenaHandle{0xFFFFFFFFu, 0}), InternalError);
+}
+
 TEST(ArenaGroup, ReadingATakenOutSlotIsAnInternalErrorUntilReplaceBack) {
     ArenaGroup<Item> g;
     ArenaHandle h = g.insert(Item{42});
@@ -54,8 +66,9 @@ TEST(ArenaGroup, ReadingATakenOutSlotIsAnInternalErrorUntilReplaceBack) {
         g.get(h);
         FAIL();
     } catch (const InternalError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("ArenaHandle names a slot whose object is taken out", 0),
-                  0u);
+        EXPECT_EQ(
+            std::string(e.what()).rfind("ArenaHandle names a slot whose object is taken out", 0),
+            0u);
     }
     EXPECT_THROW(g.try_get(h), InternalError);
     EXPECT_THROW(g.take(h), InternalError);
