@@ -172,10 +172,18 @@ struct UpdateEventIdent {
     uint64_t global_id() const { return event_global_id; }
     ArenaHandle handle() const { return arena_handle; }
     bool operator==(const UpdateEventIdent&) const = default;
+    /// The "none" of OptUeIdent: a kind no event has.
+    static UpdateEventIdent absent() {
+        UpdateEventIdent u;
+        u.ue_type = static_cast<UeType>(0xFF);
+        return u;
+    }
+    bool is_absent() const { return ue_type == static_cast<UeType>(0xFF); }
 };
 
 using OptHcpIdent = OptIdent<HcpIdent>;
 using OptNcpIdent = OptIdent<NcpIdent>;
+using OptUeIdent = OptIdent<UpdateEventIdent>;
 
 struct HcpIdentHash {
     size_t operator()(const HcpIdent& i) const { return std::hash<uint64_t>()(i.global_id()); }

@@ -23,7 +23,7 @@ public:
     using HcpBase::HcpBase;
     OptHcpIdent default_val;
     bool has_default = true;
-    std::optional<UpdateEventIdent> default_ue;  // set by try_build_default
+    OptUeIdent default_ue;  // set by try_build_default
 
     ClockMode retrieve_clk_mode() const override { return ClockMode::ClkFree; }
     /// Appends the priority-0 default event (a "{}_DEFAULT_ZERO" constant when no default is set).

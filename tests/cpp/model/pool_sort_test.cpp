@@ -71,7 +71,7 @@ TEST_F(PoolSortExample, wire_default_sorts_first_whatever_the_priorities) {
         made.push_back(
             arena.make_ue_basic(src, {0, 1}, {0, 1}, p, ClockMode::ClkFree, false, std::nullopt));
     }
-    std::optional<UpdateEventIdent> default_ue;
+    OptUeIdent default_ue;
     with_hcp_as<Wire>(arena, w, [&](Wire& x) {
         for (const auto& e : made) x.add_update_event(e);
         x.try_build_default(arena);

@@ -11,8 +11,8 @@ class ModelArena;
 struct AssignMeta {
     HcpIdent des;
     OptHcpIdent pending_pre_cond;
-    std::optional<UpdateEventIdent> first_ue;
-    std::optional<UpdateEventIdent> cur_ue;
+    OptUeIdent first_ue;
+    OptUeIdent cur_ue;
     bool flag = false;
 
     /// Wraps the current event in `cond` (after checking the clock invariant).
