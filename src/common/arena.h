@@ -77,6 +77,9 @@ public:
         return &present(nodes_[h.index], h).value;
     }
     T& get_mut(ArenaHandle h) { return node_checked(h).value; }
+    /// The object in the slot, or the husk it leaves there while taken out. Only for reading the
+    /// object's identity, which a move leaves in place (identities are plain values).
+    const T& resident(ArenaHandle h) const { return slot_checked(h).value; }
 
     /// Moves the object out; until it is put back, any access to the slot is an internal error.
     T take(ArenaHandle h) {

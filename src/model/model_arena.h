@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 #include "model/complex_hardware/arb_policy.h"
 #include "model/complex_hardware/karray_types.h"
@@ -103,6 +104,11 @@ public:
     /// The stored object an identity's handle names, or null when it names no slot of this
     /// arena. The stored identity may still differ from `id` (see model/validate.h).
     const HcpBase* find_hcp(const HcpIdent& id) const;
+    /// The identity a link names, read from its slot (also while the component is taken out).
+    const HcpIdent& ident_of(HcpRef ref) const;
+    OptHcpIdent ident_of(const OptHcpRef& ref) const {
+        return ref ? OptHcpIdent(ident_of(*ref)) : OptHcpIdent();
+    }
     const FlowBlock* find_block(const FlowBlockIdent& id) const;
     const CcpBase* find_ccp(const CcpIdent& id) const;
     const Module* find_module(const ModuleIdent& id) const;

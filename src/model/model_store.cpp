@@ -42,6 +42,13 @@ const HcpBase* ModelArena::find_hcp(const HcpIdent& id) const {
     });
 }
 
+const HcpIdent& ModelArena::ident_of(HcpRef ref) const {
+    return HcpKinds::visit(ref.hw_type, [&](auto tag) -> const HcpIdent& {
+        using T = typename decltype(tag)::type;
+        return group<T>().resident(ref.slot).ident;
+    });
+}
+
 const FlowBlock* ModelArena::find_block(const FlowBlockIdent& id) const {
     return BlockKinds::visit(id.block_type, [&](auto tag) -> const FlowBlock* {
         using T = typename decltype(tag)::type;

@@ -7,7 +7,7 @@ namespace {
 
 void gather_clk_srcs(const ModelArena& arena, const UpdateEventIdent& ue, HcpIdentSet& out) {
     arena.read_ue(ue, [&](const auto& event) {
-        if (event.common.clk_src) out.insert(*event.common.clk_src);
+        if (event.common.clk_src) out.insert(arena.ident_of(*event.common.clk_src));
         if constexpr (requires { event.ues; }) {
             for (const UpdateEventIdent& e : event.ues) gather_clk_srcs(arena, e, out);
         }

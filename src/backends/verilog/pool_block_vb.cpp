@@ -12,7 +12,8 @@ void gen_pool_block_vb(const ModelArena& arena, FileWriter& writer, const Curren
     if (pool.empty()) return;
     UeCommon first = arena.get_ue_common(pool.front());
     std::optional<std::string> clk_text;
-    if (first.clk_src) clk_text = fmt_operand(*first.clk_src, std::nullopt, arena, des);
+    if (first.clk_src)
+        clk_text = fmt_operand(arena.ident_of(*first.clk_src), std::nullopt, arena, des);
     std::string sensitivity = sensitivity_list(first.clk_mode, clk_text);
 
     // Clock-free blocks assign with `=`: a non-blocking hop would put every signal derived from a

@@ -47,7 +47,9 @@ void UeBasicVb::transpile(const std::vector<std::string>& templates, int indent,
                           const ModelArena& arena, const CurrentHcpVb& des,
                           FileWriter& writer) const {
     auto des_slice = [&](std::string& out) { append_slice_text_vb(out, des.width, ue_.des_slice); };
-    auto src = [&](std::string& out) { append_operand(out, ue_.src, ue_.src_slice, arena, des); };
+    auto src = [&](std::string& out) {
+        append_operand(out, arena.ident_of(ue_.src), ue_.src_slice, arena, des);
+    };
     writer.append_with([&](std::string& out) {
         for (const std::string& t : templates) {
             out.append(static_cast<size_t>(indent), ' ');
@@ -62,7 +64,7 @@ void UeCondVb::transpile(const std::vector<std::string>& templates, int indent,
                          FileWriter& writer) const {
     auto pad = static_cast<size_t>(indent);
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
-        const OptHcpIdent& cond = i < ue_.conds.size() ? ue_.conds[i] : std::nullopt;
+        OptHcpIdent cond = i < ue_.conds.size() ? arena.ident_of(ue_.conds[i]) : std::nullopt;
         writer.append_with([&](std::string& out) {
             if (i == 0) {
                 out.append(pad, ' ');
@@ -87,7 +89,8 @@ void UeSwitchVb::transpile(const std::vector<std::string>& templates, int indent
                            FileWriter& writer) const {
     std::string pad(static_cast<size_t>(indent), ' ');
     std::string case_pad(static_cast<size_t>(indent + 4), ' ');
-    writer.write(cat(pad, "case (", fmt_operand(ue_.selector, std::nullopt, arena, des), ")\n"));
+    writer.write(cat(pad, "case (",
+                     fmt_operand(arena.ident_of(ue_.selector), std::nullopt, arena, des), ")\n"));
     for (size_t i = 0; i < ue_.ues.size(); ++i) {
         check_assert(i < ue_.match_vals.size(), "idx < self.sub_stmt_idxs.len()");
         writer.write(cat(case_pad, ue_.match_vals[i], ": begin\n"));

@@ -32,9 +32,11 @@ protected:
     HcpIdent only_src(const HcpIdent& id) {
         const auto& p = pool(id);
         EXPECT_EQ(p.size(), 1u);
-        return arena.group<UeBasic>().get(p.at(0).handle()).src;
+        return arena.ident_of(arena.group<UeBasic>().get(p.at(0).handle()).src);
     }
-    OptHcpIdent clk_of(const UpdateEventIdent& ue) { return arena.get_ue_common(ue).clk_src; }
+    OptHcpIdent clk_of(const UpdateEventIdent& ue) {
+        return arena.ident_of(arena.get_ue_common(ue).clk_src);
+    }
     static uint64_t gid(const HcpIdent& h) { return h.global_id(); }
     static uint64_t gid(const OptHcpIdent& h) { return h ? h->global_id() : ~0ull; }
 };

@@ -258,7 +258,7 @@ TEST_F(RoutingTest, ClockSourcesAreRoutedAndRemappedInsideWrappingEvents) {
     EXPECT_EQ(io(en_in).get_rel_name(), "IO_IN_en");
     EXPECT_EQ(gid(clk_of(wrap)), gid(clk_in));
     EXPECT_EQ(gid(clk_of(inner)), gid(clk_in));
-    EXPECT_EQ(gid(arena.group<UeCond>().get(wrap.handle()).conds[0]), gid(en_in));
+    EXPECT_EQ(gid(arena.ident_of(arena.group<UeCond>().get(wrap.handle()).conds[0])), gid(en_in));
 }
 
 TEST_F(RoutingTest, InputMarkThreeLevelsDownMakesThreeAnonymousInputs) {
@@ -293,7 +293,7 @@ TEST_F(RoutingTest, InputMarkThreeLevelsDownMakesThreeAnonymousInputs) {
     // The marked component takes its value from the port in its own module.
     ASSERT_EQ(pool(x).size(), 1u);
     const UeBasic& bound = arena.group<UeBasic>().get(pool(x)[0].handle());
-    EXPECT_EQ(gid(bound.src), gid(w_2.ident));
+    EXPECT_EQ(gid(arena.ident_of(bound.src)), gid(w_2.ident));
     EXPECT_EQ(bound.des_slice, (Slice{0, 6}));
     EXPECT_EQ(bound.common.clk_mode, ClockMode::ClkFree);
 }

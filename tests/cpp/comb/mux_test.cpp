@@ -90,7 +90,7 @@ TEST_F(MuxTest, GenMuxSlicesItsConditionDownToOneBit) {
     MuxResult m = arena.gen_mux("m", flags, Slice{3, 4}, HcpTerm{a, std::nullopt},
                                 HcpTerm{b, std::nullopt}, 4);
     const UeCond& c = ue<UeCond>(arena, pool_of(m.wire).at(0));
-    const HcpIdent& cond = *c.conds.at(0);
+    const HcpIdent& cond = arena.ident_of(*c.conds.at(0));
     EXPECT_EQ(name_of(cond), "m_CONDSLICE");
     const Expression& e = expr(arena, cond);
     EXPECT_EQ(e.op, LogicOp::SliceBit);

@@ -42,7 +42,7 @@ protected:
         EXPECT_FALSE(c.clk_src.has_value());
         EXPECT_EQ(b.des_slice, (Slice{0, 1}));
         EXPECT_EQ(b.src_slice, (Slice{0, 1}));
-        return tree(arena, b.src);
+        return tree(arena, arena.ident_of(b.src));
     }
     std::string grant(const CcpIdent& id, uint64_t i) {
         return driver(arena.arb_get_leaf_ack_wire(id, i));

@@ -72,10 +72,10 @@ TEST_F(DynCounterTest, EnabledAddSelectsTheSumOrTheRunningValueIntoAStepWire) {
     EXPECT_EQ(common.clk_mode, ClockMode::ClkFree);
     EXPECT_EQ(common.priority, DEFAULT_UE_PRI_INTERNAL_MIN);
     ASSERT_EQ(sel.conds.size(), 2u);
-    EXPECT_EQ(*sel.conds[0], en);
+    EXPECT_EQ(arena.ident_of(*sel.conds[0]), en);
     EXPECT_FALSE(sel.conds[1].has_value());
-    EXPECT_EQ(name_of(ue<UeBasic>(arena, sel.ues[0]).src), "c_ADD1");
-    EXPECT_EQ(name_of(ue<UeBasic>(arena, sel.ues[1]).src), "c_ADD0");
+    EXPECT_EQ(name_of(arena.ident_of(ue<UeBasic>(arena, sel.ues[0]).src)), "c_ADD1");
+    EXPECT_EQ(name_of(arena.ident_of(ue<UeBasic>(arena, sel.ues[1]).src)), "c_ADD0");
 }
 
 TEST_F(DynCounterTest, SlicedAddendAndEnableBecomeSliceExpressions) {
@@ -119,7 +119,7 @@ TEST_F(DynCounterTest, UpdateCommitsTheChainAsOneAssignmentAndStartsOver) {
     ASSERT_EQ(n.asm_metas.size(), 1u);
     EXPECT_EQ(n.asm_metas[0].des, reg);
     const UeBasic& e = ue<UeBasic>(arena, *n.asm_metas[0].cur_ue);
-    EXPECT_EQ(name_of(e.src), "c_ADD2");
+    EXPECT_EQ(name_of(arena.ident_of(e.src)), "c_ADD2");
     EXPECT_EQ(e.src_slice, (Slice{0, 8}));
 
     HcpIdent next =

@@ -30,8 +30,9 @@ protected:
                 arena.read_hcp(id, [](const HcpBase& h) { return h.get_update_pool(); });
             EXPECT_EQ(pool.size(), 1u) << n;
             const UeCond& c = ue<UeCond>(arena, pool.at(0));
-            return cat("(", tree(*c.conds.at(0)), " ? ", tree(ue<UeBasic>(arena, c.ues.at(0)).src),
-                       " : ", tree(ue<UeBasic>(arena, c.ues.at(1)).src), ")");
+            return cat("(", tree(arena.ident_of(*c.conds.at(0))), " ? ",
+                       tree(arena.ident_of(ue<UeBasic>(arena, c.ues.at(0)).src)), " : ",
+                       tree(arena.ident_of(ue<UeBasic>(arena, c.ues.at(1)).src)), ")");
         }
         if (id.hw_type == HwComponentType::Expression && n.find("_B") != std::string::npos) {
             const Expression& e = hcp<Expression>(arena, id);

@@ -25,7 +25,7 @@ TEST_F(KarrayWriteTest, StaticWriteIsOneUnguardedAssignmentOfTheElement) {
     EXPECT_EQ(guarded_writes(n), (std::vector<std::string>{" -> k_E5_a"}));
     const AssignMeta& m = node<AsmNode>(arena, n).asm_metas.at(0);
     EXPECT_EQ(arena.get_ue_common(*m.cur_ue).clk_mode, ClockMode::PosEdge);
-    EXPECT_EQ(name_of(ue<UeBasic>(arena, *m.cur_ue).src), "d");
+    EXPECT_EQ(name_of(arena.ident_of(ue<UeBasic>(arena, *m.cur_ue).src)), "d");
 }
 
 TEST_F(KarrayWriteTest, DynamicIndexDecodesIntoOneComparatorPerIndex) {
@@ -94,10 +94,10 @@ TEST_F(KarrayWriteTest, SourcesAreFittedOncePerFieldAsAssignmentsAre) {
     for (const AssignMeta& m : node<AsmNode>(arena, last_node()).asm_metas) {
         const UeBasic& e = ue<UeBasic>(arena, *m.cur_ue);
         if (m.des.rel_name().ends_with("_a")) {
-            EXPECT_EQ(name_of(e.src), "narrow_ext");
+            EXPECT_EQ(name_of(arena.ident_of(e.src)), "narrow_ext");
             EXPECT_EQ(e.src_slice, (Slice{0, 8}));
         } else {
-            EXPECT_EQ(name_of(e.src), "wide");
+            EXPECT_EQ(name_of(arena.ident_of(e.src)), "wide");
             EXPECT_EQ(e.src_slice, (Slice{0, 2}));
         }
     }
@@ -120,7 +120,7 @@ TEST_F(KarrayWriteTest, ArrayToArrayCopyMatchesFieldsByNameAndWidth) {
     const AsmNode& n = node<AsmNode>(arena, last_node());
     ASSERT_EQ(n.asm_metas.size(), 1u);
     EXPECT_EQ(name_of(n.asm_metas[0].des), "t_E1_a");
-    HcpIdent read = ue<UeBasic>(arena, *n.asm_metas[0].cur_ue).src;
+    HcpIdent read = arena.ident_of(ue<UeBasic>(arena, *n.asm_metas[0].cur_ue).src);
     const std::string i0 = "s_D0_B0_N(s_D0_B0(i[0]))";
     const std::string i1 = "s_D0_B1_N(s_D0_B1(i[1]))";
     EXPECT_EQ(tree(read), cat("(", i1, " ? (", i0, " ? s_E0_a : s_E1_a) : s_E2_a)"));

@@ -54,11 +54,11 @@ TEST_F(ZeroCondTest, ChainInASeqIsOneStepWithOneConditionalEventPerDestination) 
     EXPECT_EQ(n.asm_metas[1].des, q);
     const UeCond& on_r = merged_cond(arena, n.asm_metas[0]);
     std::vector<std::string> conds;
-    for (const auto& k : on_r.conds) conds.push_back(k ? cond_text(*k) : "else");
+    for (const auto& k : on_r.conds) conds.push_back(k ? cond_text(arena.ident_of(*k)) : "else");
     EXPECT_EQ(conds, (std::vector<std::string>{"c", "(~c & e)", "(~c & ~e)"}));
     const UeCond& on_q = merged_cond(arena, n.asm_metas[1]);
     ASSERT_EQ(on_q.conds.size(), 1u);
-    EXPECT_EQ(cond_text(*on_q.conds[0]), "c");
+    EXPECT_EQ(cond_text(arena.ident_of(*on_q.conds[0])), "c");
     std::vector<std::string> names = internal_exprs();
     EXPECT_NE(std::find(names.begin(), names.end(), cat("zcif_not_cond_", id)), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), cat("zcif_not_elif_", id, "_0")), names.end());
@@ -141,7 +141,8 @@ TEST_F(ZeroCondTest, ZeroCycleResultNodeIsHeldAndResetWithItsBlock) {
         // The pooled event is guarded: not held, not reset, in its state.
         const UeCond& guard = arena.group<UeCond>().get(n.asm_metas[0].cur_ue->handle());
         std::string state = cat(states[b == zif ? 0 : 1].ident_base.rel_view(), "_ST");
-        EXPECT_EQ(cond_text(*guard.conds.at(0)), cat("((~hold & ~rst) & ", state, ")"));
+        EXPECT_EQ(cond_text(arena.ident_of(*guard.conds.at(0))),
+                  cat("((~hold & ~rst) & ", state, ")"));
     }
 }
 

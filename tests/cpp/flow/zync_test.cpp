@@ -65,9 +65,9 @@ protected:
         return sources.empty() ? "" : sources.front();
     }
     HcpIdent ue_source(const UpdateEventIdent& ue) {
-        return arena.read_ue(ue, [](const auto& e) -> HcpIdent {
+        return arena.read_ue(ue, [this](const auto& e) -> HcpIdent {
             if constexpr (requires { e.src; }) {
-                return e.src;
+                return arena.ident_of(e.src);
             } else {
                 ADD_FAILURE() << "not a basic event";
                 return HcpIdent{};

@@ -100,8 +100,8 @@ TEST_F(AsmNodeTest, guard_is_condition_and_hold_and_reset_and_state) {
     arena.assign_asm_from_state_node(a);
     const UeCond& guarded = ue<UeCond>(arena, pool_of(reg)[0]);
     // ((cond AND asm_hold_inv) AND asm_rst_inv) AND state
-    const Expression& top = hcp<Expression>(arena, *guarded.conds[0]);
-    EXPECT_EQ(name_of(*guarded.conds[0]), "node_logic_expr");
+    const Expression& top = hcp<Expression>(arena, arena.ident_of(*guarded.conds[0]));
+    EXPECT_EQ(name_of(arena.ident_of(*guarded.conds[0])), "node_logic_expr");
     EXPECT_EQ(name_of(*top.b), "st_ST");
     const Expression& mid = hcp<Expression>(arena, top.a);
     EXPECT_EQ(name_of(*mid.b), "asm_rst_inv");

@@ -85,8 +85,8 @@ TEST_F(CntRegTest, event_table_wraps_to_zero_on_the_last_pass) {
     EXPECT_EQ(r.built_events, r.get_update_pool());
     // Three signals: the leading two are folded into one explicit AND first.
     const UeCond& wrap = ue<UeCond>(arena, r.get_update_pool()[1]);
-    const Expression& outer = hcp<Expression>(arena, *wrap.conds[0]);
-    EXPECT_EQ(name_of(*wrap.conds[0]), "cond_dis_expr");
+    const Expression& outer = hcp<Expression>(arena, arena.ident_of(*wrap.conds[0]));
+    EXPECT_EQ(name_of(arena.ident_of(*wrap.conds[0])), "cond_dis_expr");
     EXPECT_EQ(name_of(outer.a), "cond_and_expr");
     EXPECT_EQ(hcp<Expression>(arena, outer.a).op, LogicOp::BitwiseAnd);
 }

@@ -22,7 +22,7 @@ TEST_F(IfPoolTest, branches_pair_conditions_with_events_and_else_comes_last) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].des, r);
     const UeCond& c = ue<UeCond>(arena, *out[0].cur_ue);
-    EXPECT_EQ(c.conds, (std::vector<OptHcpIdent>{c0, c1, std::nullopt}));
+    EXPECT_EQ(c.conds, (std::vector<OptHcpRef>{c0, c1, std::nullopt}));
     EXPECT_EQ(c.ues, (std::vector<UpdateEventIdent>{*m0.cur_ue, *m1.cur_ue, *m2.cur_ue}));
     EXPECT_TRUE(c.is_last_occure);
     EXPECT_EQ(c.common.clk_src, clk);
@@ -38,8 +38,8 @@ TEST_F(IfPoolTest, destination_missing_from_a_branch_keeps_only_its_own_conditio
     pool.insert_branches({c0, c1}, {{meta(a), meta(b)}, {meta(b)}}, arena);
     std::vector<AssignMeta> out = pool.build_unified(arena);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(ue<UeCond>(arena, *out[0].cur_ue).conds, (std::vector<OptHcpIdent>{c0}));
-    EXPECT_EQ(ue<UeCond>(arena, *out[1].cur_ue).conds, (std::vector<OptHcpIdent>{c0, c1}));
+    EXPECT_EQ(ue<UeCond>(arena, *out[0].cur_ue).conds, (std::vector<OptHcpRef>{c0}));
+    EXPECT_EQ(ue<UeCond>(arena, *out[1].cur_ue).conds, (std::vector<OptHcpRef>{c0, c1}));
 }
 
 TEST_F(IfPoolTest, non_joinable_events_of_one_destination_make_separate_groups) {

@@ -97,12 +97,12 @@ inline EventRow describe(const ModelArena& arena, const UpdateEventIdent& id) {
     if (id.ue_type == UeType::Cond) {
         const UeCond& c = ue<UeCond>(arena, id);
         EXPECT_EQ(c.conds.size(), 1u);
-        flatten_and(arena, *c.conds.at(0), row.conds);
+        flatten_and(arena, arena.ident_of(*c.conds.at(0)), row.conds);
         basic = c.ues.at(0);
     }
     EXPECT_EQ(basic.ue_type, UeType::Basic);
     const UeBasic& b = ue<UeBasic>(arena, basic);
-    row.src = name_of(b.src);
+    row.src = name_of(arena.ident_of(b.src));
     row.des_slice = b.des_slice;
     row.src_slice = b.src_slice;
     return row;
@@ -127,7 +127,8 @@ inline std::vector<std::pair<ClockMode, std::string>> pool_clocks(const ModelAre
     for (const auto& e :
          arena.read_hcp(des, [](const HcpBase& c) { return c.get_update_pool(); })) {
         UeCommon c = arena.get_ue_common(e);
-        out.emplace_back(c.clk_mode, c.clk_src ? name_of(*c.clk_src) : std::string());
+        out.emplace_back(c.clk_mode,
+                         c.clk_src ? name_of(arena.ident_of(*c.clk_src)) : std::string());
     }
     return out;
 }

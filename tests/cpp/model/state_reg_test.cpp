@@ -82,8 +82,8 @@ TEST_F(StateRegTest, two_conditions_are_anded_through_cond_dis_expr) {
     sig.push_depend_node(a, c);
     HcpIdent reg = build(sig);
     const UeCond& set = ue<UeCond>(arena, hcp<StateReg>(arena, reg).get_update_pool()[1]);
-    const Expression& e = hcp<Expression>(arena, *set.conds[0]);
-    EXPECT_EQ(name_of(*set.conds[0]), "cond_dis_expr");
+    const Expression& e = hcp<Expression>(arena, arena.ident_of(*set.conds[0]));
+    EXPECT_EQ(name_of(arena.ident_of(*set.conds[0])), "cond_dis_expr");
     EXPECT_EQ(e.op, LogicOp::BitwiseAnd);
     EXPECT_EQ(e.a, a);
     EXPECT_EQ(*e.b, c);

@@ -95,7 +95,7 @@ TEST_F(SyncRegTest, act_cond_ands_end_expr_inv_with_the_pair_condition) {
     build(reg, sig);
     const SyncReg& r = hcp<SyncReg>(arena, reg);
     const UeCond& set = ue<UeCond>(arena, r.get_update_pool()[1]);
-    const Expression& both = hcp<Expression>(arena, *set.conds[0]);
+    const Expression& both = hcp<Expression>(arena, arena.ident_of(*set.conds[0]));
     const Expression& act = hcp<Expression>(arena, both.a);
     EXPECT_EQ(act.op, LogicOp::BitwiseAnd);
     EXPECT_EQ(act.a, *r.end_expr_inv);

@@ -7,9 +7,9 @@
 namespace velmora {
 namespace {
 
-void remap_one(HcpIdent& id, const HcpIdentMap& map) {
-    auto it = map.find(id);
-    if (it != map.end()) id = it->second;
+void remap_one(const ModelArena& arena, HcpRef& ref, const HcpIdentMap& map) {
+    auto it = map.find(arena.ident_of(ref));
+    if (it != map.end()) ref = it->second;
 }
 
 void gather_inner(const ModelArena& arena, std::span<const UpdateEventIdent> ues,
@@ -48,22 +48,26 @@ void check_clock_invariant(const UeCommon& common) {
     }
 }
 
-void UpdateEvent::remap_own_clk(const HcpIdentMap& map) {
-    if (common.clk_src) remap_one(*common.clk_src, map);
+void UpdateEvent::gather_own_clk(const ModelArena& arena, HcpIdentSet& out) const {
+    if (common.clk_src) out.insert(arena.ident_of(*common.clk_src));
 }
 
-void UpdateEvent::remap_clk_src(ModelArena&, const HcpIdentMap& map) {
-    remap_own_clk(map);
+void UpdateEvent::remap_own_clk(const ModelArena& arena, const HcpIdentMap& map) {
+    if (common.clk_src) remap_one(arena, *common.clk_src, map);
 }
 
-void UeBasic::gather_dep_hcps(const ModelArena&, HcpIdentSet& out) const {
-    out.insert(src);
-    gather_own_clk(out);
+void UpdateEvent::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
+    remap_own_clk(arena, map);
 }
 
-void UeBasic::remap_dep_hcps(ModelArena&, const HcpIdentMap& map) {
-    remap_one(src, map);
-    remap_own_clk(map);
+void UeBasic::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
+    out.insert(arena.ident_of(src));
+    gather_own_clk(arena, out);
+}
+
+void UeBasic::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
+    remap_one(arena, src, map);
+    remap_own_clk(arena, map);
 }
 
 void UeCond::push_branch(OptHcpIdent cond, UpdateEventIdent ue) {
@@ -75,54 +79,54 @@ void UeCond::push_branch(OptHcpIdent cond, UpdateEventIdent ue) {
 
 void UeCond::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
     for (const auto& c : conds) {
-        if (c) out.insert(*c);
+        if (c) out.insert(arena.ident_of(*c));
     }
-    gather_own_clk(out);
+    gather_own_clk(arena, out);
     gather_inner(arena, ues, out);
 }
 
 void UeCond::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
     for (auto& c : conds) {
-        if (c) remap_one(*c, map);
+        if (c) remap_one(arena, *c, map);
     }
-    remap_own_clk(map);
+    remap_own_clk(arena, map);
     remap_inner(arena, ues, map);
 }
 
 void UeCond::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
-    remap_own_clk(map);
+    remap_own_clk(arena, map);
     remap_inner_clk(arena, ues, map);
 }
 
 void UeSwitch::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
-    out.insert(selector);
-    gather_own_clk(out);
+    out.insert(arena.ident_of(selector));
+    gather_own_clk(arena, out);
     gather_inner(arena, ues, out);
 }
 
 void UeSwitch::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
-    remap_one(selector, map);
-    remap_own_clk(map);
+    remap_one(arena, selector, map);
+    remap_own_clk(arena, map);
     remap_inner(arena, ues, map);
 }
 
 void UeSwitch::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
-    remap_own_clk(map);
+    remap_own_clk(arena, map);
     remap_inner_clk(arena, ues, map);
 }
 
 void UeGrp::gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const {
-    gather_own_clk(out);
+    gather_own_clk(arena, out);
     gather_inner(arena, ues, out);
 }
 
 void UeGrp::remap_dep_hcps(ModelArena& arena, const HcpIdentMap& map) {
-    remap_own_clk(map);
+    remap_own_clk(arena, map);
     remap_inner(arena, ues, map);
 }
 
 void UeGrp::remap_clk_src(ModelArena& arena, const HcpIdentMap& map) {
-    remap_own_clk(map);
+    remap_own_clk(arena, map);
     remap_inner_clk(arena, ues, map);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/small_vector.h"
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 #include "model/common/priorities.h"
 #include "model/hw_component/common/hcp_ident_set.h"
@@ -19,7 +20,7 @@ class ModelArena;
 using HcpIdentMap = std::unordered_map<HcpIdent, HcpIdent, HcpIdentHash>;
 
 struct UeCommon {
-    OptHcpIdent clk_src;
+    OptHcpRef clk_src;
     uint64_t sub_priority = DEFAULT_UE_SUB_PRIORITY_USER;
     int32_t priority = DEFAULT_UE_PRI_USER;
     UeType type = UeType::Untype;
@@ -47,14 +48,14 @@ public:
     int32_t get_priority() const { return common.priority; }
     uint64_t get_sub_priority() const { return common.sub_priority; }
     ClockMode get_clk_mode() const { return common.clk_mode; }
-    const OptHcpIdent& get_clk_src_i() const { return common.clk_src; }
+    const OptHcpRef& get_clk_src_i() const { return common.clk_src; }
     bool is_joinable(const UpdateEvent& other) const {
         return velmora::is_joinable(common, other.common);
     }
     void set_priority(int32_t p) { common.priority = p; }
     void set_sub_priority(uint64_t p) { common.sub_priority = p; }
     void set_clk_mode(ClockMode m) { common.clk_mode = m; }
-    void set_clk_src_i(OptHcpIdent c) { common.clk_src = std::move(c); }
+    void set_clk_src_i(const OptHcpIdent& c) { common.clk_src = c; }
 
     /// Adds the signals this event reads (sources, conditions, clock sources; inner events too).
     virtual void gather_dep_hcps(const ModelArena& arena, HcpIdentSet& out) const = 0;
@@ -64,15 +65,13 @@ public:
     virtual void remap_clk_src(ModelArena& arena, const HcpIdentMap& map);
 
 protected:
-    void gather_own_clk(HcpIdentSet& out) const {
-        if (common.clk_src) out.insert(*common.clk_src);
-    }
-    void remap_own_clk(const HcpIdentMap& map);
+    void gather_own_clk(const ModelArena& arena, HcpIdentSet& out) const;
+    void remap_own_clk(const ModelArena& arena, const HcpIdentMap& map);
 };
 
 class UeBasic : public UpdateEvent {
 public:
-    HcpIdent src;
+    HcpRef src;
     Slice des_slice;
     Slice src_slice;
 
@@ -82,7 +81,7 @@ public:
 
 class UeCond : public UpdateEvent {
 public:
-    SmallVector<OptHcpIdent, 1> conds;  // absent = else branch
+    SmallVector<OptHcpRef, 1> conds;  // absent = else branch
     SmallVector<UpdateEventIdent, 1> ues;
     bool is_last_occure = false;
 
@@ -95,7 +94,7 @@ public:
 
 class UeSwitch : public UpdateEvent {
 public:
-    HcpIdent selector;
+    HcpRef selector;
     std::vector<int32_t> match_vals;
     std::vector<UpdateEventIdent> ues;
 
