@@ -43,7 +43,7 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
     check_assert(!asm_metas.empty(), "!self.asm_metas.is_empty()");
     const auto& [parent, cond] = triggers_.depend_nodes.front();
 
-    OptHcpIdent guard = cond;
+    OptHcpIdent guard = arena.ident_of(cond);
     auto and_inverted = [&](const OptNcpIdent& gate_node, std::string_view name) {
         if (!gate_node) return;
         OptHcpIdent gate = resolve_node_exit_opr(arena, *gate_node);

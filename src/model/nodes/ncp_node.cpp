@@ -81,7 +81,7 @@ TriggerSig NcpNode::to_trigger_sig(const ModelArena& arena) const {
             panic(cat("to_trigger_sig: depend node '", node.ident_base.abs_view(),
                       "' has no exit signal"));
         }
-        sig.push_depend_node(*exit, cond);
+        sig.push_depend_node(*exit, arena.ident_of(cond));
     }
     return sig;
 }

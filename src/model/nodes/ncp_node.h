@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/small_vector.h"
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 #include "model/hw_component/logic_op.h"
 #include "model/hw_component/sp_reg/trigger_sig.h"
@@ -19,7 +20,7 @@ class ModelArena;
 inline constexpr int32_t IN_CONSIST_CYCLE_USED = -1;
 
 struct NodeTriggers {
-    SmallVector<std::pair<NcpIdent, OptHcpIdent>, 1> depend_nodes;
+    SmallVector<std::pair<NcpIdent, OptHcpRef>, 1> depend_nodes;
     OptNcpIdent hold_node;
     OptNcpIdent int_reset_node;
     OptNcpIdent int_start_node;

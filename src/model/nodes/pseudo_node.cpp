@@ -12,7 +12,8 @@ void PseudoNode::assign_final(ModelArena& arena) {
     for (const auto& [node, cond] : triggers_.depend_nodes) {
         // A depend on the node itself (a loop feeding back) resolves to its own expression.
         OptHcpIdent exit = resolve_node_exit_opr(arena, node);
-        OptHcpIdent term = combine_optional_conds(arena, exit, cond, LogicOp::BitwiseAnd);
+        OptHcpIdent term =
+            combine_optional_conds(arena, exit, arena.ident_of(cond), LogicOp::BitwiseAnd);
         result = first ? term : combine_optional_conds(arena, result, term, join_op);
         first = false;
     }

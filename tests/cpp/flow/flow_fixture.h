@@ -76,7 +76,8 @@ protected:
     std::vector<OptHcpIdent> depend_conds_of(const NcpIdent& n) {
         std::vector<OptHcpIdent> out;
         arena.read_node(n, [&](const NcpNode& node) {
-            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes) out.push_back(cond);
+            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes)
+                out.push_back(arena.ident_of(cond));
         });
         return out;
     }

@@ -20,7 +20,8 @@ protected:
     std::vector<OptHcpIdent> conds_of(const NcpIdent& n) {
         std::vector<OptHcpIdent> out;
         arena.read_node(n, [&](const NcpNode& node) {
-            for (const auto& [d, c] : node.get_node_triggers().depend_nodes) out.push_back(c);
+            for (const auto& [d, c] : node.get_node_triggers().depend_nodes)
+                out.push_back(arena.ident_of(c));
         });
         return out;
     }

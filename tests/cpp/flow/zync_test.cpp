@@ -134,8 +134,8 @@ TEST_F(ZyncTest, AssignmentsTakeEffectInTheGrantCycle) {
     ASSERT_EQ(n.get_node_triggers().depend_nodes.size(), 1u);
     const auto& [parent, grant] = n.get_node_triggers().depend_nodes[0];
     EXPECT_EQ(name_of(parent), cat("zync_state_", id));
-    EXPECT_EQ(grant->rel_name(), cat("zync_grant_term_", id, "_0"));
-    EXPECT_EQ(cond_text(*grant), "(a_ACK0 & c)");
+    EXPECT_EQ(arena.ident_of(*grant).rel_name(), cat("zync_grant_term_", id, "_0"));
+    EXPECT_EQ(cond_text(arena.ident_of(*grant)), "(a_ACK0 & c)");
     EXPECT_EQ(n.asm_metas.size(), 1u);
     EXPECT_EQ(request_source(a, 0), cat("(zync_state_", id, "_ST & c)"));
 }

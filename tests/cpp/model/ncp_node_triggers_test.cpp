@@ -49,22 +49,22 @@ TEST_F(NodeTriggersTest, to_trigger_sig_maps_every_trigger_node_to_its_exit) {
         node.add_depend_node(d0, cond);
         node.add_depend_node(d1, std::nullopt);
         TriggerSig sig = node.to_trigger_sig(arena);
-        EXPECT_EQ(name_of(*sig.hold_sig_i), "h");
-        EXPECT_EQ(name_of(*sig.int_reset_sig_i), "r");
-        EXPECT_EQ(name_of(*sig.int_start_sig_i), "s");
-        EXPECT_EQ(name_of(*sig.mrst_sig_i), "m");
-        EXPECT_EQ(name_of(*sig.clk_sig_i), "c");
+        EXPECT_EQ(name_of(arena.ident_of(*sig.hold_sig_i)), "h");
+        EXPECT_EQ(name_of(arena.ident_of(*sig.int_reset_sig_i)), "r");
+        EXPECT_EQ(name_of(arena.ident_of(*sig.int_start_sig_i)), "s");
+        EXPECT_EQ(name_of(arena.ident_of(*sig.mrst_sig_i)), "m");
+        EXPECT_EQ(name_of(arena.ident_of(*sig.clk_sig_i)), "c");
         ASSERT_EQ(sig.depend_sigs_i.size(), 2u);
-        EXPECT_EQ(name_of(sig.depend_sigs_i[0].first), "d0");
+        EXPECT_EQ(name_of(arena.ident_of(sig.depend_sigs_i[0].first)), "d0");
         EXPECT_EQ(sig.depend_sigs_i[0].second, cond);
-        EXPECT_EQ(name_of(sig.depend_sigs_i[1].first), "d1");
+        EXPECT_EQ(name_of(arena.ident_of(sig.depend_sigs_i[1].first)), "d1");
         EXPECT_FALSE(sig.depend_sigs_i[1].second.has_value());
 
         TriggerSig ctrl;
         node.init_ctrl_sigs(arena, ctrl);
         EXPECT_FALSE(ctrl.int_start_sig_i.has_value());  // int start has its own step
         node.init_int_start_sig(arena, ctrl);
-        EXPECT_EQ(name_of(*ctrl.int_start_sig_i), "s");
+        EXPECT_EQ(name_of(arena.ident_of(*ctrl.int_start_sig_i)), "s");
     });
 }
 
@@ -76,8 +76,9 @@ TEST_F(NodeTriggersTest, own_exit_is_answered_by_the_node_while_it_is_taken_out)
     with_node_as<StateNode>(arena, n, [&](StateNode& s) {
         EXPECT_EQ(s.resolve_node_exit_opr(arena, n), exit);
         // The node is out of its slot: asking the arena for it is an internal error.
-        EXPECT_EQ(panic_message([&] { node_exit_of(arena, n); })
-                      .rfind("ArenaHandle names a slot whose object is taken out", 0),
+        EXPECT_EQ(panic_message([&] {
+                      node_exit_of(arena, n);
+                  }).rfind("ArenaHandle names a slot whose object is taken out", 0),
                   0u);
         EXPECT_EQ(name_of(*s.resolve_node_exit_opr(arena, other)), "other");
     });

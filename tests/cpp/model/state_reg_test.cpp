@@ -19,9 +19,9 @@ TEST_F(StateRegTest, factory_makes_set_and_unset_before_the_register) {
               (std::vector<std::string>{"s_SET", "s_UNSET"}));
     const StateReg& r = hcp<StateReg>(arena, reg);
     EXPECT_EQ(r.bit_width, 1);
-    EXPECT_EQ(val_of(arena, *r.set_sig), 1u);
-    EXPECT_EQ(val_of(arena, *r.unset_sig), 0u);
-    EXPECT_LT(r.set_sig->global_id(), reg.global_id());
+    EXPECT_EQ(val_of(arena, arena.ident_of(*r.set_sig)), 1u);
+    EXPECT_EQ(val_of(arena, arena.ident_of(*r.unset_sig)), 0u);
+    EXPECT_LT(arena.ident_of(*r.set_sig).global_id(), reg.global_id());
     EXPECT_EQ(reg.parent_module, module);
 }
 

@@ -20,8 +20,8 @@ public:
 class StateReg : public ControlRegBase {
 public:
     using ControlRegBase::ControlRegBase;
-    OptHcpIdent set_sig;    // "_SET"
-    OptHcpIdent unset_sig;  // "_UNSET"
+    OptHcpRef set_sig;    // "_SET"
+    OptHcpRef unset_sig;  // "_UNSET"
 
     NcpIdent do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32_t) override;
     void build_update_event(ModelArena& arena);

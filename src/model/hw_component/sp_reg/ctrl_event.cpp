@@ -10,7 +10,7 @@ UpdateEventIdent make_ctrl_event(ModelArena& arena, const CondList& conds, const
                                  ClockMode clk_mode, OptHcpIdent clk_src) {
     std::vector<HcpIdent> present;
     for (const auto& c : conds) {
-        if (c) present.push_back(*c);
+        if (c) present.push_back(arena.ident_of(*c));
     }
     OptHcpIdent add;
     OptHcpIdent dis;
@@ -31,15 +31,27 @@ UpdateEventIdent make_ctrl_event(ModelArena& arena, const CondList& conds, const
 UpdateEventIdent push_clocked_event(ModelArena& arena, ControlRegBase& reg, int32_t priority,
                                     const CondList& conds, const HcpIdent& src, Slice des_slice,
                                     Slice src_slice) {
-    UpdateEventIdent ue = make_ctrl_event(arena, conds, src, des_slice, src_slice, priority,
-                                          ClockMode::PosEdge, reg.trigger_sig.clk_sig_i);
+    UpdateEventIdent ue =
+        make_ctrl_event(arena, conds, src, des_slice, src_slice, priority, ClockMode::PosEdge,
+                        arena.ident_of(reg.trigger_sig.clk_sig_i));
     reg.add_update_event(ue);
     return ue;
 }
 
+namespace {
+[[noreturn]] void fail_support_missing() {
+    panic("build_support_signal must be called first");
+}
+}  // namespace
+
 const HcpIdent& need_support(const OptHcpIdent& sig) {
-    if (!sig) panic("build_support_signal must be called first");
+    if (!sig) fail_support_missing();
     return *sig;
+}
+
+const HcpIdent& need_support(const ModelArena& arena, const OptHcpRef& sig) {
+    if (!sig) fail_support_missing();
+    return arena.ident_of(*sig);
 }
 
 }  // namespace velmora

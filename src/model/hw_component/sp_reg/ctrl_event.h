@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 #include "model/hw_component/slice.h"
 
@@ -20,7 +21,7 @@ namespace velmora {
 class ModelArena;
 class ControlRegBase;
 
-using CondList = std::vector<OptHcpIdent>;
+using CondList = std::vector<OptHcpRef>;
 
 /// One event of a control register, not yet pooled; never reads the destination from the arena.
 UpdateEventIdent make_ctrl_event(ModelArena& arena, const CondList& conds, const HcpIdent& src,
@@ -34,5 +35,6 @@ UpdateEventIdent push_clocked_event(ModelArena& arena, ControlRegBase& reg, int3
 
 /// A support signal that build_update_event relies on.
 const HcpIdent& need_support(const OptHcpIdent& sig);
+const HcpIdent& need_support(const ModelArena& arena, const OptHcpRef& sig);
 
 }  // namespace velmora

@@ -19,8 +19,8 @@ NcpIdent StateReg::do_asm(ModelArena&, const HcpIdent&, OptSlice, int32_t, int32
 
 void StateReg::build_update_event(ModelArena& arena) {
     trigger_sig.integrity_check(get_rel_name(), arena, ident, bit_width);
-    const HcpIdent set = need_support(set_sig);
-    const HcpIdent unset = need_support(unset_sig);
+    const HcpIdent set = need_support(arena, set_sig);
+    const HcpIdent unset = need_support(arena, unset_sig);
     if (!trigger_sig.clk_sig_i) panic("StateReg::build_update_event: clk_sig_i not assigned");
 
     const Slice bit{0, 1};

@@ -54,8 +54,8 @@ void SyncReg::build_update_event(ModelArena& arena) {
         HcpIdent gate = end_inv;
         if (cond) {
             gate = arena.make_expression(false, cat(get_rel_name(), "_ACT_COND_", k),
-                                         LogicOp::BitwiseAnd, end_inv, *cond, std::nullopt,
-                                         std::nullopt);
+                                         LogicOp::BitwiseAnd, end_inv, arena.ident_of(*cond),
+                                         std::nullopt, std::nullopt);
         }
         const Slice bit{k, k + 1};
         push_clocked_event(arena, *this, kArrivePri, {gate, act}, up, bit, one);

@@ -17,8 +17,9 @@ void check_ident_bit_size(std::string_view owner_name, const ModelArena& arena, 
 
 void TriggerSig::integrity_check(std::string_view owner_name, const ModelArena& arena,
                                  const HcpIdent& owner_i, int32_t owner_width) const {
-    auto check = [&](const OptHcpIdent& sig) {
-        if (sig) check_ident_bit_size(owner_name, arena, *sig, 1, owner_i, owner_width);
+    auto check = [&](const OptHcpRef& sig) {
+        if (sig)
+            check_ident_bit_size(owner_name, arena, arena.ident_of(*sig), 1, owner_i, owner_width);
     };
     check(hold_sig_i);
     check(int_reset_sig_i);

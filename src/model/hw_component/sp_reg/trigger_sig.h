@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/small_vector.h"
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 
 namespace velmora {
@@ -13,16 +14,16 @@ namespace velmora {
 class ModelArena;
 
 struct TriggerSig {
-    OptHcpIdent hold_sig_i;
-    OptHcpIdent int_reset_sig_i;
-    OptHcpIdent int_start_sig_i;
-    OptHcpIdent mrst_sig_i;
-    OptHcpIdent clk_sig_i;
+    OptHcpRef hold_sig_i;
+    OptHcpRef int_reset_sig_i;
+    OptHcpRef int_start_sig_i;
+    OptHcpRef mrst_sig_i;
+    OptHcpRef clk_sig_i;
     /// (activation, optional condition), in push order.
-    SmallVector<std::pair<HcpIdent, OptHcpIdent>, 1> depend_sigs_i;
+    SmallVector<std::pair<HcpRef, OptHcpRef>, 1> depend_sigs_i;
 
-    void push_depend_node(HcpIdent signal, OptHcpIdent condition) {
-        depend_sigs_i.emplace_back(std::move(signal), std::move(condition));
+    void push_depend_node(const HcpIdent& signal, const OptHcpIdent& condition) {
+        depend_sigs_i.emplace_back(signal, condition);
     }
     /// Every present signal must be 1 bit wide; the owner (out of the arena) uses `owner_width`.
     void integrity_check(std::string_view owner_name, const ModelArena& arena,
