@@ -136,7 +136,7 @@ void ModelArena::assign_asm_from_state_node(const NcpIdent& node) {
 void ModelArena::init_asm_node_clk_src(const NcpIdent& node) {
     check_asm_ident(node);
     with_node_as<AsmNode>(*this, node, [&](AsmNode& n) {
-        OptNcpIdent clk_node = n.get_clk_node();
+        OptNcpRef clk_node = n.get_clk_node();
         if (!clk_node) return;
         give_clock_to_edge_events(*this, n.asm_metas, n.resolve_node_exit_opr(*this, *clk_node));
     });

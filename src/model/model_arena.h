@@ -109,6 +109,7 @@ public:
     OptHcpIdent ident_of(const OptHcpRef& ref) const {
         return ref ? OptHcpIdent(ident_of(*ref)) : OptHcpIdent();
     }
+    const NcpIdent& ident_of(NcpRef ref) const;
     const FlowBlock* find_block(const FlowBlockIdent& id) const;
     const CcpBase* find_ccp(const CcpIdent& id) const;
     const Module* find_module(const ModuleIdent& id) const;

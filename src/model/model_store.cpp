@@ -49,6 +49,13 @@ const HcpIdent& ModelArena::ident_of(HcpRef ref) const {
     });
 }
 
+const NcpIdent& ModelArena::ident_of(NcpRef ref) const {
+    return NodeKinds::visit(ref.node_type, [&](auto tag) -> const NcpIdent& {
+        using T = typename decltype(tag)::type;
+        return group<T>().resident(ref.slot).ident;
+    });
+}
+
 const FlowBlock* ModelArena::find_block(const FlowBlockIdent& id) const {
     return BlockKinds::visit(id.block_type, [&](auto tag) -> const FlowBlock* {
         using T = typename decltype(tag)::type;

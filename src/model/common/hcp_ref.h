@@ -1,7 +1,8 @@
 #pragma once
-// A link from one model record to a component of the same arena, in 8 bytes: the component's kind
-// and slot. Records that name many signals (control registers, nodes, events) hold these instead
-// of whole identities; the identity is read from the slot when it is needed (ModelArena::ident_of).
+// A link from one model record to a component (or control node) of the same arena, in 8 bytes:
+// its kind and slot. Records that name many signals (control registers, nodes, events) hold these
+// instead of whole identities; the identity is read from the slot when it is needed
+// (ModelArena::ident_of).
 #include <cstdint>
 #include <type_traits>
 
@@ -33,6 +34,28 @@ struct HcpRef {
 };
 
 using OptHcpRef = OptIdent<HcpRef>;
+
+static_assert(std::is_trivially_copyable_v<NcpIdent>);
+
+/// The same for a control node.
+struct NcpRef {
+    SlotRef slot;
+    NodeType node_type = NodeType::Asm;
+
+    NcpRef() = default;
+    NcpRef(const NcpIdent& id) : slot(id.handle()), node_type(id.node_type) {}  // NOLINT: a link
+    bool operator==(const NcpRef&) const = default;
+
+    /// The "none" of OptNcpRef: a kind no node has.
+    static NcpRef absent() {
+        NcpRef r;
+        r.node_type = static_cast<NodeType>(0xFF);
+        return r;
+    }
+    bool is_absent() const { return node_type == static_cast<NodeType>(0xFF); }
+};
+
+using OptNcpRef = OptIdent<NcpRef>;
 
 /// The link to an optional identity.
 inline OptHcpRef ref_of(const OptHcpIdent& id) {

@@ -93,7 +93,8 @@ void CondSchematic::build(ModelArena& arena, FlowBlockBase& base) {
                          : arena.make_pseudo_node(cat("cif_cond_", id), 1, LogicOp::BitwiseOr);
     arena.with_node(entry, [&](NcpNode& n) {
         n.fill_ext_node(base.triggers, false);
-        if (base.triggers.int_start_node) n.add_depend_node(*base.triggers.int_start_node, {});
+        if (base.triggers.int_start_node)
+            n.add_depend_node(arena.ident_of(*base.triggers.int_start_node), {});
     });
     base.created_nodes.push_back(entry);
     arena.assign_ncp_node(entry, true, false);

@@ -70,7 +70,8 @@ void FlowBlockCounterLoop::build_hw_component(ModelArena& arena) {
 
     NcpIdent loop = adopt_node(
         arena, base, arena.make_pseudo_node(cat("cloop_loop_", id), 1, LogicOp::BitwiseOr));
-    if (base.triggers.int_start_node) add_depend(arena, loop, *base.triggers.int_start_node);
+    if (base.triggers.int_start_node)
+        add_depend(arena, loop, arena.ident_of(*base.triggers.int_start_node));
     HcpIdent not_last = arena.make_expression_single(false, cat("cloop_not_last_", id),
                                                      LogicOp::BitwiseInvr, last, std::nullopt);
     LoopBack back = make_loop_back(arena, base, pass, "cloop", not_last);

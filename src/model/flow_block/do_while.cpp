@@ -45,7 +45,7 @@ void FlowBlockDoWhile::build_hw_component(ModelArena& arena) {
     const NodeWrap pass = summarize_body(arena);
     if (base.triggers.int_start_node) {
         for (const NcpIdent& entry : pass.entry_nodes) {
-            add_depend(arena, entry, *base.triggers.int_start_node);
+            add_depend(arena, entry, arena.ident_of(*base.triggers.int_start_node));
         }
     }
     LoopBack back = make_loop_back(arena, base, pass, "dowhile", cond);

@@ -67,7 +67,7 @@ std::vector<NcpIdent> entries_of(const OptNcpIdent& direct_state,
 void launch_on_internal_start(ModelArena& arena, const FlowBlockBase& base,
                               const std::vector<NcpIdent>& entries) {
     if (!base.triggers.int_start_node) return;
-    const NcpIdent start = *base.triggers.int_start_node;
+    const NcpIdent start = arena.ident_of(*base.triggers.int_start_node);
     for (const NcpIdent& e : entries) {
         arena.with_node(e, [&](NcpNode& node) { node.add_depend_node(start, std::nullopt); });
     }

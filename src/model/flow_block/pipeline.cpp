@@ -120,7 +120,8 @@ void FlowBlockPip::build_hw_component(ModelArena& arena) {
     LoopBack back = make_loop_back(arena, base, pass, "pip", std::nullopt);
     add_depend(arena, entrance, back.node, back.cond);
     add_depend(arena, entrance, wait);
-    if (base.triggers.int_start_node) add_depend(arena, entrance, *base.triggers.int_start_node);
+    if (base.triggers.int_start_node)
+        add_depend(arena, entrance, arena.ident_of(*base.triggers.int_start_node));
 
     HcpIdent zero = arena.make_val(false, cat("pip_zero_", id), 1, 0);
     NcpIdent never = arena.make_opr_node(cat("pip_dummy_exit_", id), zero);

@@ -116,7 +116,7 @@ void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     }
     // 3. An internal start launches the first element too.
     if (base.triggers.int_start_node) {
-        add_depend(arena, elements[0], *base.triggers.int_start_node);
+        add_depend(arena, elements[0], arena.ident_of(*base.triggers.int_start_node));
         samples.push(IN_CONSIST_CYCLE_USED);
     }
 

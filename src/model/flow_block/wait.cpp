@@ -76,7 +76,8 @@ void WaitSchematic::build(ModelArena& arena, FlowBlockBase& base) {
     NcpIdent node = cond ? arena.make_wait_cond_node(cat("scwait_", id), *cond, cond_slice)
                          : arena.make_wait_cycle_node(cat("sywait_", id), cycle);
     adopt_node(arena, base, node);
-    if (base.triggers.int_start_node) add_depend(arena, node, *base.triggers.int_start_node);
+    if (base.triggers.int_start_node)
+        add_depend(arena, node, arena.ident_of(*base.triggers.int_start_node));
     arena.assign_ncp_node(node, true, false);
     int32_t used = arena.read_node(node, [](const NcpNode& n) { return n.get_cycle_used(); });
     result = NodeWrap({node}, node, used);

@@ -47,7 +47,8 @@ void FlowBlockWhile::build_hw_component(ModelArena& arena) {
         arena, base,
         is_sync ? arena.make_state_node(cat("swhile_cond_", id))
                 : arena.make_pseudo_node(cat("cwhile_cond_", id), 1, LogicOp::BitwiseOr));
-    if (base.triggers.int_start_node) add_depend(arena, test, *base.triggers.int_start_node);
+    if (base.triggers.int_start_node)
+        add_depend(arena, test, arena.ident_of(*base.triggers.int_start_node));
     arena.assign_ncp_node(test, true, false);
 
     const NodeWrap pass = summarize_body(arena);

@@ -98,7 +98,8 @@ void ZyncSchematic::build(ModelArena& arena, FlowBlockBase& base) {
         entries.push_back(turns.front());
     }
     if (base.triggers.int_start_node) {
-        for (const NcpIdent& e : entries) add_depend(arena, e, *base.triggers.int_start_node);
+        for (const NcpIdent& e : entries)
+            add_depend(arena, e, arena.ident_of(*base.triggers.int_start_node));
     }
     add_depend(arena, asm_node, state, grant);
     for (size_t k = 1; k < turns.size(); ++k) arena.assign_ncp_node(turns[k], false, true);

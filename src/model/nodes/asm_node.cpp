@@ -44,7 +44,7 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
     const auto& [parent, cond] = triggers_.depend_nodes.front();
 
     OptHcpIdent guard = arena.ident_of(cond);
-    auto and_inverted = [&](const OptNcpIdent& gate_node, std::string_view name) {
+    auto and_inverted = [&](const OptNcpRef& gate_node, std::string_view name) {
         if (!gate_node) return;
         OptHcpIdent gate = resolve_node_exit_opr(arena, *gate_node);
         if (!gate) panic("AsmNode: gating node has no exit signal");
@@ -54,8 +54,8 @@ void AsmNode::assign_from_state_node(ModelArena& arena) {
     };
     and_inverted(triggers_.hold_node, "asm_hold_inv");
     and_inverted(triggers_.int_reset_node, "asm_rst_inv");
-    OptHcpIdent state =
-        arena.read_node(parent, [](const NcpNode& n) { return n.get_state_operating(); });
+    OptHcpIdent state = arena.read_node(arena.ident_of(parent),
+                                        [](const NcpNode& n) { return n.get_state_operating(); });
     guard = combine_optional_conds(arena, guard, state, LogicOp::BitwiseAnd);
 
     if (guard) {

@@ -41,12 +41,10 @@ std::string NcpNode::get_md_ident_val() const {
     return cat(text_form(get_node_type()), " @ ", address.str());
 }
 
-OptHcpIdent NcpNode::resolve_node_exit_opr(const ModelArena& arena, const NcpIdent& other) const {
+OptHcpIdent NcpNode::resolve_node_exit_opr(const ModelArena& arena, NcpRef other) const {
     // A node being assigned is out of its slot: its own exit must come from itself.
-    if (other.ident_base == ident.ident_base && other.node_type == ident.node_type) {
-        return get_exit_opr();
-    }
-    return node_exit_of(arena, other);
+    if (other == NcpRef(ident)) return get_exit_opr();
+    return node_exit_of(arena, arena.ident_of(other));
 }
 
 OptHcpIdent node_exit_of(const ModelArena& arena, const NcpIdent& node) {
@@ -55,7 +53,7 @@ OptHcpIdent node_exit_of(const ModelArena& arena, const NcpIdent& node) {
 
 void NcpNode::init_ctrl_sigs(const ModelArena& arena, TriggerSig& sig) const {
     const NodeTriggers& t = get_node_triggers();
-    auto exit_of = [&](const OptNcpIdent& n) -> OptHcpIdent {
+    auto exit_of = [&](const OptNcpRef& n) -> OptHcpIdent {
         if (!n) return std::nullopt;
         return resolve_node_exit_opr(arena, *n);
     };
@@ -78,7 +76,7 @@ TriggerSig NcpNode::to_trigger_sig(const ModelArena& arena) const {
     for (const auto& [node, cond] : get_node_triggers().depend_nodes) {
         OptHcpIdent exit = resolve_node_exit_opr(arena, node);
         if (!exit) {
-            panic(cat("to_trigger_sig: depend node '", node.ident_base.abs_view(),
+            panic(cat("to_trigger_sig: depend node '", arena.ident_of(node).ident_base.abs_view(),
                       "' has no exit signal"));
         }
         sig.push_depend_node(*exit, arena.ident_of(cond));

@@ -20,12 +20,12 @@ class ModelArena;
 inline constexpr int32_t IN_CONSIST_CYCLE_USED = -1;
 
 struct NodeTriggers {
-    SmallVector<std::pair<NcpIdent, OptHcpRef>, 1> depend_nodes;
-    OptNcpIdent hold_node;
-    OptNcpIdent int_reset_node;
-    OptNcpIdent int_start_node;
-    OptNcpIdent mrst_node;
-    OptNcpIdent clk_node;
+    SmallVector<std::pair<NcpRef, OptHcpRef>, 1> depend_nodes;
+    OptNcpRef hold_node;
+    OptNcpRef int_reset_node;
+    OptNcpRef int_start_node;
+    OptNcpRef mrst_node;
+    OptNcpRef clk_node;
 };
 
 class NcpNode {
@@ -45,16 +45,16 @@ public:
     virtual bool has_triggers() const { return true; }
     const NodeTriggers& get_node_triggers() const;
     NodeTriggers& get_node_triggers_mut();
-    OptNcpIdent get_hold_node() const { return get_node_triggers().hold_node; }
-    OptNcpIdent get_int_reset_node() const { return get_node_triggers().int_reset_node; }
-    OptNcpIdent get_int_start_node() const { return get_node_triggers().int_start_node; }
-    OptNcpIdent get_mrst_node() const { return get_node_triggers().mrst_node; }
-    OptNcpIdent get_clk_node() const { return get_node_triggers().clk_node; }
-    void set_hold_node(OptNcpIdent n) { get_node_triggers_mut().hold_node = n; }
-    void set_int_reset_node(OptNcpIdent n) { get_node_triggers_mut().int_reset_node = n; }
-    void set_int_start_node(OptNcpIdent n) { get_node_triggers_mut().int_start_node = n; }
-    void set_mrst_node(OptNcpIdent n) { get_node_triggers_mut().mrst_node = n; }
-    void set_clk_node(OptNcpIdent n) { get_node_triggers_mut().clk_node = n; }
+    OptNcpRef get_hold_node() const { return get_node_triggers().hold_node; }
+    OptNcpRef get_int_reset_node() const { return get_node_triggers().int_reset_node; }
+    OptNcpRef get_int_start_node() const { return get_node_triggers().int_start_node; }
+    OptNcpRef get_mrst_node() const { return get_node_triggers().mrst_node; }
+    OptNcpRef get_clk_node() const { return get_node_triggers().clk_node; }
+    void set_hold_node(OptNcpRef n) { get_node_triggers_mut().hold_node = n; }
+    void set_int_reset_node(OptNcpRef n) { get_node_triggers_mut().int_reset_node = n; }
+    void set_int_start_node(OptNcpRef n) { get_node_triggers_mut().int_start_node = n; }
+    void set_mrst_node(OptNcpRef n) { get_node_triggers_mut().mrst_node = n; }
+    void set_clk_node(OptNcpRef n) { get_node_triggers_mut().clk_node = n; }
     void add_depend_node(const NcpIdent& node, OptHcpIdent cond) {
         get_node_triggers_mut().depend_nodes.emplace_back(node, std::move(cond));
     }
@@ -74,7 +74,7 @@ public:
     virtual bool is_state_full_node() const = 0;
     std::string get_md_ident_val() const;
     /// Exit of `other`, answered from this node itself when `other` is this node.
-    OptHcpIdent resolve_node_exit_opr(const ModelArena& arena, const NcpIdent& other) const;
+    OptHcpIdent resolve_node_exit_opr(const ModelArena& arena, NcpRef other) const;
     void init_ctrl_sigs(const ModelArena& arena, TriggerSig& sig) const;
     void init_int_start_sig(const ModelArena& arena, TriggerSig& sig) const;
     TriggerSig to_trigger_sig(const ModelArena& arena) const;

@@ -6,12 +6,13 @@
 namespace velmora {
 namespace {
 
-HcpIdent gate_with_inverted(ModelArena& arena, const NcpNode& node, const NcpIdent& gate_node,
+HcpIdent gate_with_inverted(ModelArena& arena, const NcpNode& node, NcpRef gate_node,
                             const HcpIdent& x, std::string_view inv_name,
                             std::string_view and_name) {
     OptHcpIdent gate = node.resolve_node_exit_opr(arena, gate_node);
     if (!gate) {
-        panic(cat("node '", gate_node.ident_base.abs_view(), "' has no exit signal to gate with"));
+        panic(cat("node '", arena.ident_of(gate_node).ident_base.abs_view(),
+                  "' has no exit signal to gate with"));
     }
     HcpIdent inv =
         arena.make_expression_single(false, inv_name, LogicOp::BitwiseInvr, *gate, std::nullopt);

@@ -69,7 +69,8 @@ protected:
     std::vector<NcpIdent> depends_of(const NcpIdent& n) {
         std::vector<NcpIdent> out;
         arena.read_node(n, [&](const NcpNode& node) {
-            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes) out.push_back(d);
+            for (const auto& [d, cond] : node.get_node_triggers().depend_nodes)
+                out.push_back(arena.ident_of(d));
         });
         return out;
     }

@@ -133,7 +133,7 @@ TEST_F(ZyncTest, AssignmentsTakeEffectInTheGrantCycle) {
     const AsmNode& n = asm_node(cat("zync_asm_", id));
     ASSERT_EQ(n.get_node_triggers().depend_nodes.size(), 1u);
     const auto& [parent, grant] = n.get_node_triggers().depend_nodes[0];
-    EXPECT_EQ(name_of(parent), cat("zync_state_", id));
+    EXPECT_EQ(name_of(arena.ident_of(parent)), cat("zync_state_", id));
     EXPECT_EQ(arena.ident_of(*grant).rel_name(), cat("zync_grant_term_", id, "_0"));
     EXPECT_EQ(cond_text(arena.ident_of(*grant)), "(a_ACK0 & c)");
     EXPECT_EQ(n.asm_metas.size(), 1u);

@@ -32,6 +32,20 @@ TEST_F(HcpRefTest, ALinkToAComponentTakenOutOfItsSlotStillReadsItsIdentity) {
     EXPECT_EQ(arena.ident_of(link), reg);
 }
 
+TEST_F(HcpRefTest, ANodeLinkReadsBackTheNodeAlsoWhileTheNodeIsBeingAssigned) {
+    NcpIdent state = arena.make_state_node("st");
+    NcpRef link(state);
+    EXPECT_EQ(arena.ident_of(link), state);
+    arena.with_node(state, [&](NcpNode& taken) {
+        EXPECT_EQ(arena.ident_of(link), taken.ident);
+        EXPECT_EQ(arena.ident_of(link).ident_base.abs_view(), state.ident_base.abs_view());
+    });
+    OptNcpRef none;
+    EXPECT_EQ(none, std::nullopt);
+    EXPECT_EQ(OptNcpRef(state), link);
+    EXPECT_EQ(sizeof(OptNcpRef), sizeof(NcpRef));
+}
+
 TEST_F(HcpRefTest, ALinkWithoutASlotOfThisArenaIsAnInternalError) {
     HcpIdent made_elsewhere =
         HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, "loose");
