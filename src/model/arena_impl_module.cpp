@@ -33,7 +33,7 @@ namespace {
 void check_untracked(const ModuleIdent& popped, const ModuleIdent& expected) {
     if (!(popped == expected)) {
         panic(cat("finalize_module: ident mismatch — wrong module finalized (popped \"",
-                  popped.ident_base.abs_view(), "\", expected \"", expected.ident_base.abs_view(),
+                  popped.ident_base.abs_text(), "\", expected \"", expected.ident_base.abs_text(),
                   "\")"));
     }
 }
@@ -69,7 +69,7 @@ void ModelArena::set_top_module(const ModuleIdent& m) {
 
 ModuleIdent ModelArena::get_parent_module_ident(const ModuleIdent& m) const {
     if (m.master_module_handle.is_unset()) {
-        panic(cat("get_parent_module_ident: module \"", m.ident_base.abs_view(), "\" (id ",
+        panic(cat("get_parent_module_ident: module \"", m.ident_base.abs_text(), "\" (id ",
                   m.global_id(),
                   ") is a top module and has no parent — module tree / depth_level is "
                   "inconsistent"));
@@ -83,10 +83,10 @@ HcpIdent ModelArena::stamp_hw_to_parent_module(HcpIdent id, bool is_user_com) {
     id.parent_module = module;
     with_hcp(id, [&](HcpBase& c) { c.ident = id; });
     if (stage == ModuleInitStage::FlowBlockBuild) {
-        construction_.pending_hcps.emplace_back(id, is_user_com);
+        construction_.pending_hcps.push_back(PendingHcp{id, is_user_com});
     } else {
         ModuleIdent m = module;
-        with_module(m, [&](Module& mod) { mod.hcp_list(id.hw_type, is_user_com).push_back(id); });
+        with_module(m, [&](Module& mod) { mod.add_hcp(id, is_user_com); });
     }
     return id;
 }

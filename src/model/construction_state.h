@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 
 namespace velmora {
@@ -18,9 +19,15 @@ struct FlowStackEntry {
     bool lazy_closed = false;
 };
 
+/// A component made during a flow build, waiting for its module's lists.
+struct PendingHcp {
+    HcpRef component;
+    bool is_user = false;
+};
+
 struct ConstructionState {
     std::vector<std::pair<ModuleIdent, ModuleInitStage>> module_trace_stack;
-    std::vector<std::pair<HcpIdent, bool>> pending_hcps;
+    std::vector<PendingHcp> pending_hcps;
     std::vector<FlowStackEntry> flow_block_stack;
     // IO names in use, so that a duplicate is found without walking the design.
     std::unordered_map<std::string, HcpIdent> io_name_owners;

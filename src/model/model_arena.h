@@ -134,7 +134,7 @@ public:
     const std::vector<std::pair<ModuleIdent, ModuleInitStage>>& module_trace_stack() const {
         return construction_.module_trace_stack;
     }
-    std::vector<std::pair<HcpIdent, bool>>& pending_hcps() { return construction_.pending_hcps; }
+    std::vector<PendingHcp>& pending_hcps() { return construction_.pending_hcps; }
     const ConstructionState& construction() const { return construction_; }
     /// Stamps the component to the module on top of the trace stack (or the pending list).
     HcpIdent stamp_hw_to_parent_module(HcpIdent id, bool is_user_com);

@@ -11,8 +11,8 @@ namespace {
 constexpr std::string_view kNotHere =
     " (an identity from another ModelArena, or one kept after BackendVerilog took the model)";
 
-std::string_view abs_name(const ModuleIdent& m) {
-    return m.ident_base.abs_view();
+NameText abs_name(const ModuleIdent& m) {
+    return m.ident_base.abs_text();
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ Problem check_ident(const ModelArena& arena, const FlowBlockIdent& id) {
     const FlowBlock* stored = arena.find_block(id);
     if (stored == nullptr || stored->get_global_id() != id.global_id() ||
         stored->get_ident().block_type != id.block_type) {
-        return cat(id.ident_base.abs_view(), " is not a flow block of this arena", kNotHere);
+        return cat(id.ident_base.abs_text(), " is not a flow block of this arena", kNotHere);
     }
     return std::nullopt;
 }
@@ -47,7 +47,7 @@ Problem check_ident(const ModelArena& arena, const CcpIdent& id) {
     const CcpBase* stored = arena.find_ccp(id);
     if (stored == nullptr || stored->get_ccp_ident().global_id() != id.global_id() ||
         stored->get_ccp_ident().ccp_type != id.ccp_type) {
-        return cat(id.ident_base.abs_view(), " is not a complex component of this arena", kNotHere);
+        return cat(id.ident_base.abs_text(), " is not a complex component of this arena", kNotHere);
     }
     return std::nullopt;
 }
@@ -55,7 +55,7 @@ Problem check_ident(const ModelArena& arena, const CcpIdent& id) {
 Problem check_ccp_kind(const CcpIdent& id, CcpType expected) {
     if (id.ccp_type == expected) return std::nullopt;
     return cat("expected a complex component of kind ", text_form(expected), ", got ",
-               id.ident_base.abs_view(), " of kind ", text_form(id.ccp_type));
+               id.ident_base.abs_text(), " of kind ", text_form(id.ccp_type));
 }
 
 Problem check_hcp_kind(const HcpIdent& id, HwComponentType expected) {
@@ -107,7 +107,7 @@ Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitSta
         if (master.is_unset()) return std::nullopt;
         // Untracked with nothing below, it would be a root that its parent never lists.
         return cat(abs_name(m), " was created inside ",
-                   arena.group<Module>().get(master).ident.ident_base.abs_view(),
+                   arena.group<Module>().get(master).ident.ident_base.abs_text(),
                    ", so it is tracked at component init while that module is on top of the "
                    "module trace stack (it becomes its sub-module)");
     }
@@ -120,7 +120,7 @@ Problem check_track(const ModelArena& arena, const ModuleIdent& m, ModuleInitSta
     }
     if (!(master == parent.handle())) {
         return cat(abs_name(m), " was created inside ",
-                   arena.group<Module>().get(master).ident.ident_base.abs_view(),
+                   arena.group<Module>().get(master).ident.ident_base.abs_text(),
                    ", so it cannot become a sub-module of ", abs_name(parent));
     }
     for (const ModuleIdent& sub : arena.get_module(parent).sub_modules) {
@@ -158,14 +158,14 @@ Problem check_top_module(const ModelArena& arena, const ModuleIdent& m) {
     ArenaHandle master = arena.find_module(m)->ident.master_module_handle;
     if (master.is_unset()) return std::nullopt;
     return cat(abs_name(m), " is a sub-module of ",
-               arena.group<Module>().get(master).ident.ident_base.abs_view(),
+               arena.group<Module>().get(master).ident.ident_base.abs_text(),
                "; the top module must be a root module");
 }
 
 Problem check_block_not_open(const ModelArena& arena, const FlowBlockIdent& block) {
     for (const FlowStackEntry& entry : arena.flow_block_stack()) {
         if (entry.block.global_id() == block.global_id()) {
-            return cat(block.ident_base.abs_view(), " is already open on the flow block stack");
+            return cat(block.ident_base.abs_text(), " is already open on the flow block stack");
         }
     }
     return std::nullopt;

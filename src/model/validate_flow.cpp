@@ -114,8 +114,8 @@ Problem check_zcase_match_val(int32_t match_val) {
 
 namespace {
 
-std::string_view label_of(const FlowBlockIdent& b) {
-    return b.ident_base.abs_view();
+NameText label_of(const FlowBlockIdent& b) {
+    return b.ident_base.abs_text();
 }
 
 /// A closed block with nothing open below it joins the module on top of the trace stack, which
@@ -131,7 +131,7 @@ Problem check_top_level_attach(const ModelArena& arena, const FlowBlockIdent& bl
     if (stage != ModuleInitStage::FlowBlockInit) {
         return cat("finalize_flow_block: expected FlowBlockInit stage on module trace stack, got ",
                    member_name(stage), "; ", label_of(block), " is an outermost flow block of ",
-                   module.ident_base.abs_view(),
+                   module.ident_base.abs_text(),
                    ", which is tracked for components: untrack it and track it with "
                    "track_module_at_flow_init first");
     }
@@ -173,7 +173,7 @@ Problem check_blocks_to_build(const ModelArena& arena) {
             });
             if (failure) {
                 return cat("build_flow: ", *failure, " (", label_of(b), " of ",
-                           m.ident.ident_base.abs_view(),
+                           m.ident.ident_base.abs_text(),
                            "); check_flow_block_prefinalize reports this before "
                            "finalize_flow_block: fix the block there");
             }
@@ -289,7 +289,7 @@ Problem check_build_flow(const ModelArena& arena) {
     }
     if (!arena.module_trace_stack().empty()) {
         const auto& [module, stage] = arena.module_trace_stack().back();
-        return cat("build_flow: ", module.ident_base.abs_view(),
+        return cat("build_flow: ", module.ident_base.abs_text(),
                    " is still on the module trace stack (tracked at ", member_name(stage),
                    "); untrack every module before build_flow");
     }

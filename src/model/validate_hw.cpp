@@ -64,8 +64,8 @@ Problem check_mem_ele_module(const ModelArena& arena, const HcpIdent& mem_blk) {
         arena.read_hcp(mem_blk, [](const HcpBase& c) { return c.ident.parent_module; });
     if (owner == ModuleRef(here)) return std::nullopt;
     const Module& owner_module = arena.group<Module>().get(owner.handle());
-    return cat(mem_blk.abs_name(), " belongs to ", owner_module.ident.ident_base.abs_view(),
-               ", not to ", here.ident_base.abs_view(),
+    return cat(mem_blk.abs_name(), " belongs to ", owner_module.ident.ident_base.abs_text(),
+               ", not to ", here.ident_base.abs_text(),
                " where the element is being made; make the element in the memory's module (a "
                "memory is reached only inside its own module)");
 }

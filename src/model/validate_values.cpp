@@ -91,8 +91,8 @@ Problem check_same_tree(const ModelArena& arena, const HcpIdent& signal, const M
     if (here == nullptr || there == nullptr || here == there) return std::nullopt;
     const Module* m = arena.group<Module>().try_get(module.handle());
     return cat(signal.abs_name(), " belongs to the module tree of ",
-               there->ident.ident_base.abs_view(), ", but ", m->ident.ident_base.abs_view(),
-               " belongs to that of ", here->ident.ident_base.abs_view(),
+               there->ident.ident_base.abs_text(), ", but ", m->ident.ident_base.abs_text(),
+               " belongs to that of ", here->ident.ident_base.abs_text(),
                "; signals of different module trees cannot be connected");
 }
 

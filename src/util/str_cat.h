@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers: g++ 12 has no <format>, so messages are assembled with cat().
 #include <charconv>
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +24,14 @@ inline void append_piece(std::string& out, char c) {
 }
 inline void append_piece(std::string& out, bool b) {
     out.append(b ? "true" : "false");
+}
+/// Texts that are read through view(), such as a name formed on demand.
+template <class T>
+requires requires(const T& t) {
+    { t.view() } -> std::convertible_to<std::string_view>;
+}
+inline void append_piece(std::string& out, const T& text) {
+    out.append(text.view());
 }
 template <class T>
 requires std::is_integral_v<T>

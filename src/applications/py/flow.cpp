@@ -286,7 +286,7 @@ void check_zync_binds(const ModelArena& m, const CallArgs& a, size_t arg,
         a.refuse_if(arg, of_bind(k, check_ident(m, *binds[k].cond)));
         a.check_cond_as(
             m, arg, *binds[k].cond, std::nullopt,
-            cat("the condition of bind ", k, ", on ", binds[k].arb.ident_base.abs_view()));
+            cat("the condition of bind ", k, ", on ", binds[k].arb.ident_base.abs_text()));
     }
     a.refuse_if(arg, check_zync_arbs_distinct(binds));
 }

@@ -26,7 +26,8 @@ OptHcpIdent find_reusable_io_wire(ModelArena& arena, const ModuleIdent& module,
                                   const HcpIdent& signal, bool is_input) {
     const Module& m = arena.get_module(module);
     for (bool is_user : {false, true}) {
-        for (const HcpIdent& id : m.hcp_list(HwComponentType::IoWire, is_user)) {
+        for (HcpRef ref : m.hcp_list(HwComponentType::IoWire, is_user)) {
+            HcpIdent id = arena.ident_of(ref);
             TakeGuard<IoWire> wire(arena.group<IoWire>(), id.handle());
             if (wire->is_input != is_input) continue;
             if (!wire->actual_src_signal_i) panic("IoWire: actual_src_signal_i is None");

@@ -6,9 +6,8 @@
 namespace velmora {
 
 bool same_module(const ModuleIdent& a, const ModuleIdent& b) {
-    return a.global_id() == b.global_id() &&
-           a.ident_base.abs_name.same_text(b.ident_base.abs_name) && a.handle() == b.handle() &&
-           a.depth_level == b.depth_level;
+    return a.global_id() == b.global_id() && a.ident_base.same_abs_name(b.ident_base) &&
+           a.handle() == b.handle() && a.depth_level == b.depth_level;
 }
 
 ModuleIdent stored_module_ident(const ModelArena& arena, const ModuleRef& m) {
@@ -34,8 +33,8 @@ std::pair<ModulePath, ModulePath> find_common_ancestor_module_paths(const ModelA
     }
     while (!same_module(up.back(), down.back())) {
         if (up.back().depth_level == 0) {
-            panic(cat("find_common_ancestor_module_paths: modules \"", a.ident_base.abs_view(),
-                      "\" (id ", a.global_id(), ") and \"", b.ident_base.abs_view(), "\" (id ",
+            panic(cat("find_common_ancestor_module_paths: modules \"", a.ident_base.abs_text(),
+                      "\" (id ", a.global_id(), ") and \"", b.ident_base.abs_text(), "\" (id ",
                       b.global_id(),
                       ") share no common ancestor — they are in different module trees"));
         }

@@ -69,7 +69,8 @@ void route_glob_io_model(ModelArena& arena) {
     std::vector<HcpIdent> marked;
     DfsModuleIter it(arena, *arena.get_top_module());
     while (std::optional<ModuleIdent> m = it.next_module()) {
-        arena.get_module(*m).for_each_hcp([&](const HcpIdent& id) {
+        arena.get_module(*m).for_each_hcp([&](HcpRef ref) {
+            HcpIdent id = arena.ident_of(ref);
             if (io_mark_of(arena, id)) marked.push_back(id);
         });
     }

@@ -27,18 +27,21 @@ bool is_sub_module_output(const ModelArena& arena, const HcpIdent& dep, const Mo
     return stored_module_ident(arena, dep.parent_module).master_module_handle == m.handle();
 }
 
-std::vector<HcpIdent> module_components(const ModelArena& arena, const ModuleIdent& m) {
-    std::vector<HcpIdent> out;
-    arena.get_module(m).for_each_hcp([&](const HcpIdent& id) {
-        if (!is_input_io_wire(arena, id)) out.push_back(id);
+/// Calls f on each component of m that the module reads from, in place: routing adds ports to
+/// modules, but never while a module's list is being walked.
+template <class F>
+void for_each_reading_component(const ModelArena& arena, const ModuleIdent& m, F f) {
+    arena.get_module(m).for_each_hcp([&](HcpRef ref) {
+        HcpIdent id = arena.ident_of(ref);
+        if (!is_input_io_wire(arena, id)) f(id);
     });
-    return out;
 }
 
 /// The signals of other modules that module m reads, by global id.
 std::vector<HcpIdent> gather_foreign_deps(ModelArena& arena, const ModuleIdent& m) {
     HcpIdentSet deps{ModuleRef(m)};
-    for (const HcpIdent& id : module_components(arena, m)) gather_hcp_deps(arena, id, deps);
+    for_each_reading_component(arena, m,
+                               [&](const HcpIdent& id) { gather_hcp_deps(arena, id, deps); });
     std::vector<HcpIdent> sorted(deps.begin(), deps.end());
     std::sort(sorted.begin(), sorted.end(),
               [](const HcpIdent& a, const HcpIdent& b) { return a.global_id() < b.global_id(); });
@@ -80,7 +83,8 @@ void route_module(ModelArena& arena, const ModuleIdent& m) {
         if (mapped.global_id() != dep.global_id()) remap.emplace(dep, mapped);
     }
     if (remap.empty()) return;
-    for (const HcpIdent& id : module_components(arena, m)) remap_hcp_deps(arena, id, remap);
+    for_each_reading_component(arena, m,
+                               [&](const HcpIdent& id) { remap_hcp_deps(arena, id, remap); });
 }
 
 /// Every signal a module reads from another module must be in the design's module tree; checked

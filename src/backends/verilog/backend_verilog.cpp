@@ -65,9 +65,9 @@ Problem check_emit_ready(const ModelArena& arena, std::string_view top_file_name
         ModuleIdent m = stack.back();
         stack.pop_back();
         const Module& module = arena.get_module(m);
-        if (!(m == top) && cat(m.ident_base.abs_view(), ".v") == top_file) {
+        if (!(m == top) && cat(m.ident_base.abs_text(), ".v") == top_file) {
             return cat("BackendVerilog::phase_emit — top file name \"", top_file_name,
-                       "\" is also the file name of module ", m.ident_base.abs_view(),
+                       "\" is also the file name of module ", m.ident_base.abs_text(),
                        ", so one file would overwrite the other; choose another top file name");
         }
         stack.insert(stack.end(), module.sub_modules.begin(), module.sub_modules.end());
@@ -121,8 +121,9 @@ void BackendVerilog::phase_emit(std::string_view output_dir, std::string_view to
     OutputFileSet files("BackendVerilog::phase_emit");
     DfsModuleIter it(arena_, top);
     while (std::optional<ModuleIdent> m = it.next_module()) {
-        std::string file = *m == top ? top_file_of(top_file_name)
-                                     : cat(verilog_ident_text(m->ident_base.abs_view()), ".v");
+        std::string file = *m == top
+                               ? top_file_of(top_file_name)
+                               : cat(verilog_ident_text(m->ident_base.abs_text().view()), ".v");
         std::string path = cat(output_dir, "/", file);
         progress(cat("[BackendVerilog] Phase 3:   writing ", path, "\n"));
         emit_module_file(*m, path, files);

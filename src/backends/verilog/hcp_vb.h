@@ -23,7 +23,7 @@ public:
     virtual std::string gen_type_vb() const = 0;
     /// Appends the name as printed: the component's absolute name unless a kind says else.
     virtual void append_var_name_vb(std::string& out) const {
-        append_verilog_ident(out, hcp_.get_global_name());
+        append_verilog_ident(out, hcp_.get_global_name().view());
     }
     /// "{type} {name}", the start of every declaration line.
     void append_declaration_head(std::string& out) const {

@@ -10,8 +10,9 @@ void sort_update_event_pool(const Module& module, ModelArena& arena) {
     for (int k = 0; k <= kLastAssignableKind; ++k) {
         auto kind = static_cast<HwComponentType>(k);
         for (bool is_user : {false, true}) {
-            for (const HcpIdent& id : module.hcp_list(kind, is_user)) {
-                arena.with_hcp(id, [&](HcpBase& c) { c.sort_events(arena); });
+            for (HcpRef ref : module.hcp_list(kind, is_user)) {
+                arena.with_hcp(HcpIdent(arena.ident_of(ref)),
+                               [&](HcpBase& c) { c.sort_events(arena); });
             }
         }
     }

@@ -10,9 +10,9 @@ namespace velmora {
 namespace {
 
 template <class F>
-void for_each_of_kind(const Module& module, HwComponentType kind, F&& f) {
-    for (const HcpIdent& id : module.hcp_list(kind, false)) f(id);
-    for (const HcpIdent& id : module.hcp_list(kind, true)) f(id);
+void for_each_of_kind(const ModelArena& arena, const Module& module, HwComponentType kind, F&& f) {
+    for (HcpRef ref : module.hcp_list(kind, false)) f(arena.ident_of(ref));
+    for (HcpRef ref : module.hcp_list(kind, true)) f(arena.ident_of(ref));
 }
 
 bool has_kind(const Module& module, HwComponentType kind) {
@@ -28,7 +28,7 @@ void write_header_and_ports(const Module& module, const ModelArena& arena, FileW
     w.write("// Phase 1 : module header & IO ports\n");
     w.write(cat("module ", module_sim_name_vb(module.ident), "(\n"));
     bool first = true;
-    for_each_of_kind(module, HwComponentType::IoWire, [&](const HcpIdent& id) {
+    for_each_of_kind(arena, module, HwComponentType::IoWire, [&](const HcpIdent& id) {
         read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
             for (int i = 0; i < vb.amt_io_line_vb(); ++i) {
                 if (!first) w.write(",\n");
@@ -48,7 +48,7 @@ void write_declarations(const Module& module, const ModelArena& arena, FileWrite
         auto kind = static_cast<HwComponentType>(k);
         if (kind == HwComponentType::IoWire || !has_kind(module, kind)) continue;
         write_heading(w, cat(text_form(kind), " declarations"));
-        for_each_of_kind(module, kind, [&](const HcpIdent& id) {
+        for_each_of_kind(arena, module, kind, [&](const HcpIdent& id) {
             read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int i = 0; i < vb.amt_init_line_vb(); ++i) {
                     vb.gen_init_line_vb(i, arena, w);
@@ -65,7 +65,7 @@ void write_sub_module_nets(const Module& module, const ModelArena& arena, FileWr
     write_heading(w, "Phase 2.5 : sub-module output wire declarations");
     for (const ModuleIdent& sub_i : module.sub_modules) {
         const Module& sub = arena.get_module(sub_i);
-        for_each_of_kind(sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
+        for_each_of_kind(arena, sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
             read_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
                 if (vb.io_wire().is_input) return;
                 vb.gen_parent_net_line_vb(w);
@@ -78,7 +78,7 @@ void write_sub_module_nets(const Module& module, const ModelArena& arena, FileWr
 void write_procedure_blocks(const Module& module, const ModelArena& arena, FileWriter& w) {
     write_heading(w, "Phase 3 : always blocks & continuous assignments");
     for (int k = 0; k < kHwComponentTypeCount; ++k) {
-        for_each_of_kind(module, static_cast<HwComponentType>(k), [&](const HcpIdent& id) {
+        for_each_of_kind(arena, module, static_cast<HwComponentType>(k), [&](const HcpIdent& id) {
             read_hcp_vb(arena, id, [&](const HcpBaseVb& vb) {
                 for (int j = 0; j < vb.amt_precedure_blk_vb(); ++j) {
                     vb.gen_procedure_blk_vb(j, arena, w);
@@ -95,7 +95,7 @@ void write_instances(const Module& module, const ModelArena& arena, FileWriter& 
         std::string name = module_sim_name_vb(sub.ident);
         w.write(cat(name, "  ", name, " (\n"));
         bool first = true;
-        for_each_of_kind(sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
+        for_each_of_kind(arena, sub, HwComponentType::IoWire, [&](const HcpIdent& id) {
             read_io_wire_vb(arena, id, [&](const IoWireVb& vb) {
                 if (!first) w.write(",\n");
                 first = false;
@@ -117,7 +117,7 @@ void write_end(FileWriter& w) {
 }  // namespace
 
 std::string module_sim_name_vb(const ModuleIdent& module) {
-    return verilog_ident(module.ident_base.abs_view());
+    return verilog_ident(module.ident_base.abs_text().view());
 }
 
 std::string module_sim_name_vb(const ModelArena& arena, const ModuleIdent& module) {

@@ -1,5 +1,6 @@
 #pragma once
 // Identity records: what the model passes around instead of pointers.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -27,40 +28,96 @@ uint64_t peek_global_id();
 /// Fails with the MAX_NAME_LEN message when `name` is longer than the limit.
 void check_name_len(std::string_view name);
 
+/// Text read from an identity: a formed name sits in the inline buffer, a stored one in the name
+/// table. Read the view at once; it lives no longer than this object.
+class NameText {
+public:
+    NameText(const NameText& o) { assign(o); }
+    NameText& operator=(const NameText& o) {
+        if (this != &o) assign(o);
+        return *this;
+    }
+    std::string_view view() const { return view_; }
+    std::string str() const { return std::string(view_); }
+    bool operator==(std::string_view text) const { return view_ == text; }
+
+private:
+    friend struct IdentBase;
+    NameText() = default;
+    void assign(const NameText& o) {
+        if (o.view_.data() != o.buf_) {
+            view_ = o.view_;
+            return;
+        }
+        std::copy(o.view_.begin(), o.view_.end(), buf_);
+        view_ = std::string_view(buf_, o.view_.size());
+    }
+    std::string_view view_;
+    char buf_[MAX_NAME_LEN];
+};
+
+/// The absolute name of an identity, in 4 bytes. Until a rename it is formed when read as
+/// "{prefix}_{relative name}_{global id}" (unique by its id, so storing its text would only cost
+/// memory and a table probe per object); a renamed identity stores its own text.
+class AbsName {
+public:
+    AbsName() = default;
+    static AbsName formed(uint32_t prefix_code) { return AbsName(kFormed | prefix_code); }
+    static AbsName stored(Name text) { return AbsName(text.id_); }
+
+    bool is_formed() const { return (bits_ & kFormed) != 0; }
+    uint32_t prefix_code() const { return bits_ & ~kFormed; }
+    /// The stored text; empty for a formed name.
+    Name stored_text() const { return is_formed() ? Name() : Name(bits_); }
+    bool operator==(const AbsName&) const = default;
+
+private:
+    static constexpr uint32_t kFormed = 1u << 31;
+    explicit AbsName(uint32_t bits) : bits_(bits) {}
+    uint32_t bits_ = 0;
+};
+
+/// The code under which `prefix` is kept for formed names (registered on first use).
+uint32_t name_prefix_code(std::string_view prefix);
+/// The prefix kept under `code`.
+std::string_view name_prefix_text(uint32_t code);
+
 struct IdentBase {
     uint64_t global_id = 0;
     SlotRef arena_handle;
-    Name abs_name;
+    AbsName abs_name;
     Name rel_name;
     bool is_user_com = false;
 
-    std::string_view abs_view() const { return abs_name.view(); }
+    NameText abs_text() const;
     std::string_view rel_view() const { return rel_name.view(); }
     /// Renaming: no arena owns the new name, so it stays for the life of the process.
     void set_global_name(std::string_view name);
+    /// The absolute name keeps the text it had: a formed one is stored first.
     void set_rel_name(std::string_view name);
 
     /// Global id and absolute name decide; relative name, user flag and handle do not.
     bool operator==(const IdentBase& o) const {
-        return global_id == o.global_id && abs_name.same_text(o.abs_name);
+        return global_id == o.global_id && same_abs_name(o);
     }
+    bool same_abs_name(const IdentBase& o) const;
 
-    /// Builds names for a fresh identity: takes an id, checks both names, formats the absolute name
-    /// as "{prefix}_{name}_{id}".
+    /// Builds names for a fresh identity: takes an id, checks both names; the absolute name reads
+    /// "{prefix}_{name}_{id}".
     static IdentBase make(std::string_view kind_text, bool is_user_com, std::string_view name);
 
-    /// Hands the references that make() took on both names to `owner`.
+    /// Hands the references that make() took on the stored names to `owner`.
     void give_names_to(NameOwner& owner) const {
-        owner.adopt(abs_name);
+        owner.adopt(abs_name.stored_text());
         owner.adopt(rel_name);
     }
-    /// One more reference on both names, for a holder that may outlive their owner.
+    /// One more reference on the stored names, for a holder that may outlive their owner.
     void retain_names() const {
-        abs_name.retain();
+        abs_name.stored_text().retain();
         rel_name.retain();
     }
     void release_names() const {
-        abs_name.release();
+        abs_name.stored_text().release();
         rel_name.release();
     }
 };
@@ -99,7 +156,7 @@ struct HcpIdent {
                          std::string_view name);
     uint64_t global_id() const { return ident_base.global_id; }
     ArenaHandle handle() const { return ident_base.arena_handle; }
-    std::string_view abs_name() const { return ident_base.abs_view(); }
+    NameText abs_name() const { return ident_base.abs_text(); }
     std::string_view rel_name() const { return ident_base.rel_view(); }
     bool is_clocked() const { return sensitive_type == SensitiveType::Clocked; }
     /// The "none" of OptHcpIdent: a kind no component has.

@@ -32,6 +32,7 @@ public:
 
 private:
     friend class NameOwner;
+    friend class AbsName;
     explicit Name(uint32_t id) : id_(id) {}
     uint32_t id_ = 0;  // 0 is the empty name
 };

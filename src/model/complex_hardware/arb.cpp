@@ -33,42 +33,42 @@ std::string_view member_name(ArbLockedChannel c) {
 
 Problem Arb::hold_refusal() const {
     if (!user_hold) return std::nullopt;
-    return cat(kHoldTwice, " on ", ident.ident_base.abs_view(), "; an arbiter takes one user hold");
+    return cat(kHoldTwice, " on ", ident.ident_base.abs_text(), "; an arbiter takes one user hold");
 }
 
 Problem Arb::reset_refusal() const {
     if (!user_reset) return std::nullopt;
-    return cat(kResetTwice, " on ", ident.ident_base.abs_view(),
+    return cat(kResetTwice, " on ", ident.ident_base.abs_text(),
                "; an arbiter takes one user reset");
 }
 
 Problem Arb::master_ack_refusal() const {
-    if (master_ack) return cat(kMasterAckTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    if (master_ack) return cat(kMasterAckTwice, " on ", ident.ident_base.abs_text(), kOneMasterAck);
     return reserved_master_ack();
 }
 
 Problem Arb::lock_master_ack_refusal() const {
-    if (master_ack) return cat(kLockTwice, " on ", ident.ident_base.abs_view(), kOneMasterAck);
+    if (master_ack) return cat(kLockTwice, " on ", ident.ident_base.abs_text(), kOneMasterAck);
     return reserved_master_ack();
 }
 
 Problem Arb::reserved_master_ack() const {
     if (!pipeline) return std::nullopt;
-    return cat("the master ack of ", ident.ident_base.abs_view(), " is driven by pipeline ",
-               pipeline->ident_base.abs_view(),
+    return cat("the master ack of ", ident.ident_base.abs_text(), " is driven by pipeline ",
+               pipeline->ident_base.abs_text(),
                ", which lets the arbiter grant only when it can take an item; an arbiter that "
                "feeds a pipeline takes no master ack of its own");
 }
 
 Problem Arb::pipeline_refusal() const {
     if (pipeline) {
-        return cat(ident.ident_base.abs_view(), " already feeds pipeline ",
-                   pipeline->ident_base.abs_view(),
+        return cat(ident.ident_base.abs_text(), " already feeds pipeline ",
+                   pipeline->ident_base.abs_text(),
                    "; an arbiter feeds one pipeline (give the second pipeline an arbiter of its "
                    "own)");
     }
     if (master_ack) {
-        return cat("the master ack of ", ident.ident_base.abs_view(),
+        return cat("the master ack of ", ident.ident_base.abs_text(),
                    " is already set or locked; a pipeline drives its arbiter's master ack itself, "
                    "so leave it unset on an arbiter that feeds a pipeline");
     }
@@ -78,10 +78,10 @@ Problem Arb::pipeline_refusal() const {
 Problem Arb::leaf_index_refusal(uint64_t index) const {
     if (index < leaves.size()) return std::nullopt;
     if (leaves.empty()) {
-        return cat("leaf index ", index, " is out of range for ", ident.ident_base.abs_view(),
+        return cat("leaf index ", index, " is out of range for ", ident.ident_base.abs_text(),
                    ", which has no leaves yet");
     }
-    return cat("leaf index ", index, " is out of range for ", ident.ident_base.abs_view(),
+    return cat("leaf index ", index, " is out of range for ", ident.ident_base.abs_text(),
                ", which has ", leaves.size(), " leaves (0 to ", leaves.size() - 1, ")");
 }
 

@@ -33,7 +33,7 @@ Problem check_arb_leaf_index(const ModelArena& arena, const CcpIdent& arb, uint6
 std::string arb_setting_role(const CcpIdent& arb, ArbSetting setting) {
     static constexpr std::string_view roles[] = {"user hold", "user reset", "master ack",
                                                  "master ack"};
-    return cat("the ", roles[static_cast<int>(setting)], " of ", arb.ident_base.abs_view());
+    return cat("the ", roles[static_cast<int>(setting)], " of ", arb.ident_base.abs_text());
 }
 
 }  // namespace velmora

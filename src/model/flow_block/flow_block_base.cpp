@@ -66,7 +66,7 @@ void FlowBlockBase::build_common_hw(ModelArena& arena) {
     uint64_t id = ident.global_id();
     if (clk_signals.size() > 1) {
         panic(cat("ExtSigType::Clk supports exactly one signal, got ", clk_signals.size(), " for ",
-                  ident.ident_base.abs_view()));
+                  ident.ident_base.abs_text()));
     }
     triggers.hold_node = make_trigger_node(arena, hold_signals, cat("flow_hold_", id));
     triggers.int_reset_node = make_trigger_node(arena, reset_signals, cat("flow_rst_", id));

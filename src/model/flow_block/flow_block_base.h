@@ -63,7 +63,7 @@ public:
     void set_arena_handle(ArenaHandle h) { get_base_mut().ident.ident_base.arena_handle = h; }
     const FlowBlockIdent& get_ident() const { return get_base().ident; }
     uint64_t get_global_id() const { return get_ident().global_id(); }
-    std::string_view get_global_name() const { return get_ident().ident_base.abs_view(); }
+    NameText get_global_name() const { return get_ident().ident_base.abs_text(); }
     std::string_view get_rel_name() const { return get_ident().ident_base.rel_view(); }
 
     /// The word a designer knows this kind by ("seq", "cselse", "zcase"), for messages.

@@ -20,7 +20,7 @@ Problem check_zync_arbs_distinct(const std::vector<ZyncBindRequest>& binds) {
     for (size_t k = 0; k < binds.size(); ++k) {
         auto [it, fresh] = first_bind.emplace(binds[k].arb.global_id(), k);
         if (!fresh) {
-            return cat("bind ", k, " contends on ", binds[k].arb.ident_base.abs_view(),
+            return cat("bind ", k, " contends on ", binds[k].arb.ident_base.abs_text(),
                        " again (bind ", it->second,
                        " already does); a zync takes one leaf on each of its arbiters");
         }

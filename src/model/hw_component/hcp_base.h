@@ -43,7 +43,7 @@ public:
     const IdentBase& get_ident_base() const { return ident.ident_base; }
     IdentBase& get_ident_base_mut() { return ident.ident_base; }
     uint64_t get_global_id() const { return ident.global_id(); }
-    std::string_view get_global_name() const { return ident.abs_name(); }
+    NameText get_global_name() const { return ident.abs_name(); }
     void set_global_name(std::string_view n) { ident.ident_base.set_global_name(n); }
     std::string_view get_rel_name() const { return ident.rel_name(); }
     void set_rel_name(std::string_view n) { ident.ident_base.set_rel_name(n); }

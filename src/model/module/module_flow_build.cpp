@@ -67,13 +67,15 @@ void Module::build_flow_base(Module& module, ModelArena& arena, const NcpIdent& 
     arena.push_module(module.ident, ModuleInitStage::FlowBlockBuild);
 
     for (bool user : {false, true}) {
-        for (const HcpIdent& reg : module.hcp_list(HwComponentType::Reg, user)) {
-            with_hcp_as<Reg>(arena, reg, [&](Reg& r) { r.try_build_reset(arena, clk, mrst); });
+        for (HcpRef reg : module.hcp_list(HwComponentType::Reg, user)) {
+            with_hcp_as<Reg>(arena, HcpIdent(arena.ident_of(reg)),
+                             [&](Reg& r) { r.try_build_reset(arena, clk, mrst); });
         }
     }
     for (bool user : {false, true}) {
-        for (const HcpIdent& wire : module.hcp_list(HwComponentType::Wire, user)) {
-            with_hcp_as<Wire>(arena, wire, [&](Wire& w) { w.try_build_default(arena); });
+        for (HcpRef wire : module.hcp_list(HwComponentType::Wire, user)) {
+            with_hcp_as<Wire>(arena, HcpIdent(arena.ident_of(wire)),
+                              [&](Wire& w) { w.try_build_default(arena); });
         }
     }
 
@@ -98,9 +100,9 @@ void Module::build_complex_components(Module& module, ModelArena& arena) {
 }
 
 void Module::register_pending_hcps(Module& module, ModelArena& arena) {
-    std::vector<std::pair<HcpIdent, bool>> pending;
+    std::vector<PendingHcp> pending;
     pending.swap(arena.pending_hcps());
-    for (auto& [id, user] : pending) module.hcp_list(id.hw_type, user).push_back(id);
+    for (const PendingHcp& p : pending) module.add_hcp(p.component, p.is_user);
 }
 
 }  // namespace velmora

@@ -76,7 +76,7 @@ TriggerSig NcpNode::to_trigger_sig(const ModelArena& arena) const {
     for (const auto& [node, cond] : get_node_triggers().depend_nodes) {
         OptHcpIdent exit = resolve_node_exit_opr(arena, node);
         if (!exit) {
-            panic(cat("to_trigger_sig: depend node '", arena.ident_of(node).ident_base.abs_view(),
+            panic(cat("to_trigger_sig: depend node '", arena.ident_of(node).ident_base.abs_text(),
                       "' has no exit signal"));
         }
         sig.push_depend_node(*exit, arena.ident_of(cond));

@@ -11,7 +11,7 @@ HcpIdent gate_with_inverted(ModelArena& arena, const NcpNode& node, NcpRef gate_
                             std::string_view and_name) {
     OptHcpIdent gate = node.resolve_node_exit_opr(arena, gate_node);
     if (!gate) {
-        panic(cat("node '", arena.ident_of(gate_node).ident_base.abs_view(),
+        panic(cat("node '", arena.ident_of(gate_node).ident_base.abs_text(),
                   "' has no exit signal to gate with"));
     }
     HcpIdent inv =

@@ -17,7 +17,7 @@ void PseudoNode::assign_final(ModelArena& arena) {
         result = first ? term : combine_optional_conds(arena, result, term, join_op);
         first = false;
     }
-    if (!result) panic(cat("PseudoNode '", ident.ident_base.abs_view(), "': join has no signal"));
+    if (!result) panic(cat("PseudoNode '", ident.ident_base.abs_text(), "': join has no signal"));
     arena.fill_empty_expression(exit_opr, *result);
 }
 

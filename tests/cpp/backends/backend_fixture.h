@@ -68,8 +68,8 @@ protected:
         return m;
     }
 
-    static std::string N(const HcpIdent& h) { return std::string(h.abs_name()); }
-    static std::string N(const ModuleIdent& m) { return std::string(m.ident_base.abs_view()); }
+    static std::string N(const HcpIdent& h) { return h.abs_name().str(); }
+    static std::string N(const ModuleIdent& m) { return m.ident_base.abs_text().str(); }
 
     /// Appends a plain event `des[des_slice] <= src[src_slice]` to des's pool.
     UpdateEventIdent assign(const HcpIdent& des, const HcpIdent& src, ClockMode mode,

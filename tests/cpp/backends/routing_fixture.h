@@ -1,5 +1,6 @@
 #pragma once
 // Module trees for the routing tests, and what routing left in them.
+#include "../model/module_lists.h"
 #include "backend_fixture.h"
 #include "backends/common/route_io.h"
 
@@ -17,8 +18,8 @@ protected:
 
     std::vector<HcpIdent> io_wires(const ModuleIdent& m) {
         const Module& mod = arena.get_module(m);
-        std::vector<HcpIdent> out = mod.hcp_list(HwComponentType::IoWire, false);
-        const auto& user = mod.hcp_list(HwComponentType::IoWire, true);
+        std::vector<HcpIdent> out = testing::hcp_idents(arena, mod, HwComponentType::IoWire, false);
+        std::vector<HcpIdent> user = testing::hcp_idents(arena, mod, HwComponentType::IoWire, true);
         out.insert(out.end(), user.begin(), user.end());
         return out;
     }

@@ -136,7 +136,7 @@ TEST_F(MuxTest, GenMuxWhileComplexComponentsBuildWaitsForItsModuleLikeOtherBuilt
                                 HcpTerm{b, std::nullopt}, 4);
     arena.pop_module();
     ASSERT_EQ(arena.pending_hcps().size(), 1u);
-    EXPECT_EQ(arena.pending_hcps()[0].first, m.wire);
+    EXPECT_EQ(arena.pending_hcps()[0].component, HcpRef(m.wire));
     EXPECT_EQ(pool_of(m.wire).size(), 1u);
 }
 

@@ -76,7 +76,8 @@ TEST_F(ReduceTest, SumCntExtendsEveryTermThenAddsThemPairwise) {
     HcpIdent r = arena.gen_sum_cnt("sum", terms(3), std::nullopt);
     EXPECT_EQ(arena.hcp_width(r), 2);
     EXPECT_EQ(tree(r), "(sum_t (sum_t b0 b1) b2)");
-    for (const HcpIdent& e : arena.get_module(module).hcp_list(HwComponentType::Expression, true)) {
+    for (const HcpIdent& e :
+         hcp_idents(arena, arena.get_module(module), HwComponentType::Expression, true)) {
         const Expression& x = expr(arena, e);
         EXPECT_EQ(x.bit_width, 2);
         if (name_of(e) == "sum_ext") EXPECT_EQ(x.op, LogicOp::ExtendBit);

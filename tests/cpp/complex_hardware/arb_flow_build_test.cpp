@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../flow/flow_fixture.h"
+#include "../model/module_lists.h"
 #include "util/str_cat.h"
 
 namespace velmora::testing {
@@ -15,14 +16,14 @@ protected:
     /// Ids of a module's internal components of one kind.
     std::vector<uint64_t> ids(const ModuleIdent& m, HwComponentType kind) {
         std::vector<uint64_t> out;
-        for (const HcpIdent& h : arena.get_module(m).hcp_list(kind, false)) {
+        for (const HcpIdent& h : testing::hcp_idents(arena, arena.get_module(m), kind, false)) {
             out.push_back(h.global_id());
         }
         return out;
     }
     std::vector<std::string> names(const ModuleIdent& m, HwComponentType kind, bool user) {
         std::vector<std::string> out;
-        for (const HcpIdent& h : arena.get_module(m).hcp_list(kind, user)) {
+        for (const HcpIdent& h : testing::hcp_idents(arena, arena.get_module(m), kind, user)) {
             out.emplace_back(h.rel_name());
         }
         return out;
@@ -55,7 +56,8 @@ TEST_F(ArbFlowBuildTest, GrantLogicIsBuiltAfterTheFlowBlocksOfEveryModule) {
         EXPECT_NE(std::find(top_exprs.begin(), top_exprs.end(), w), top_exprs.end()) << w;
     }
     uint64_t last_state = *std::max_element(states.begin(), states.end());
-    for (const HcpIdent& e : arena.get_module(top).hcp_list(HwComponentType::Expression, false)) {
+    for (const HcpIdent& e :
+         testing::hcp_idents(arena, arena.get_module(top), HwComponentType::Expression, false)) {
         if (e.rel_name().starts_with("arb_") || e.rel_name() == "node_logic_expr") {
             EXPECT_GT(e.global_id(), last_state) << e.rel_name();
         }

@@ -52,7 +52,7 @@ protected:
 TEST_F(ArbTest, MakeArbCreatesTheMasterRequestWireAndListsTheArbiterInItsModule) {
     CcpIdent arb = arena.make_arb("a", ArbSamePriPolicy::NotAck);
     EXPECT_EQ(arb.ccp_type, CcpType::Arb);
-    EXPECT_EQ(arb.ident_base.abs_view(), cat("ARB_a_", arb.global_id()));
+    EXPECT_EQ(arb.ident_base.abs_text(), cat("ARB_a_", arb.global_id()));
     EXPECT_EQ(arb.parent_module, ModuleRef(module));
     EXPECT_EQ(arena.get_module(module).ccps, std::vector<CcpIdent>{arb});
     EXPECT_EQ(arb_of(arb).get_ccp_ident(), arb);
@@ -264,7 +264,7 @@ TEST_F(ArbTest, SettersRefuseASecondSettingAndWideSignalsAsInternalErrors) {
 
 TEST_F(ArbTest, ChecksNameTheArbiterBeforeAnythingChanges) {
     CcpIdent arb = make(ArbSamePriPolicy::AckOne, {1, 2});
-    std::string abs(arb.ident_base.abs_view());
+    std::string abs = arb.ident_base.abs_text().str();
     for (ArbSetting s : {ArbSetting::UserHold, ArbSetting::UserReset, ArbSetting::MasterAck,
                          ArbSetting::LockedMasterAck}) {
         EXPECT_EQ(check_arb_setting_free(arena, arb, s), std::nullopt);
@@ -289,7 +289,7 @@ TEST_F(ArbTest, ChecksNameTheArbiterBeforeAnythingChanges) {
               cat("leaf index 2 is out of range for ", abs, ", which has 2 leaves (0 to 1)"));
     CcpIdent empty = make(ArbSamePriPolicy::AckOne, {});
     EXPECT_EQ(check_arb_leaf_index(arena, empty, 0),
-              cat("leaf index 0 is out of range for ", empty.ident_base.abs_view(),
+              cat("leaf index 0 is out of range for ", empty.ident_base.abs_text(),
                   ", which has no leaves yet"));
 }
 
@@ -313,7 +313,7 @@ TEST_F(ArbTest, IdentitiesOfOtherKindsOrArenasAreRefusedWithoutTouchingStorage) 
     other.track_module_at_com_init(m);
     CcpIdent foreign = other.make_arb("f", ArbSamePriPolicy::AckOne);
     EXPECT_EQ(check_ident(arena, foreign),
-              cat(foreign.ident_base.abs_view(),
+              cat(foreign.ident_base.abs_text(),
                   " is not a complex component of this arena (an identity from another "
                   "ModelArena, or one kept after BackendVerilog took the model)"));
 }

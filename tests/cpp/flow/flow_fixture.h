@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../model/module_lists.h"
 #include "model/model_store.h"
 
 namespace velmora::testing {
@@ -86,8 +87,8 @@ protected:
     /// Relative names of the top module's internal expressions, in creation order.
     std::vector<std::string> internal_exprs() {
         std::vector<std::string> out;
-        for (const HcpIdent& h :
-             arena.get_module(top).hcp_list(HwComponentType::Expression, false)) {
+        for (const HcpIdent& h : testing::hcp_idents(arena, arena.get_module(top),
+                                                     HwComponentType::Expression, false)) {
             out.emplace_back(h.rel_name());
         }
         return out;

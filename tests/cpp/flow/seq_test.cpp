@@ -1,3 +1,4 @@
+#include "../model/module_lists.h"
 #include "flow_fixture.h"
 #include "util/str_cat.h"
 
@@ -93,7 +94,7 @@ TEST_F(SeqTest, ComponentsMadeDuringTheBuildLandInTheModuleThatBuildsThem) {
     EXPECT_EQ(sub_m.hcp_list(HwComponentType::StateReg, false).size(), 2u);
     // The top module holds only the start register.
     EXPECT_EQ(top_m.hcp_list(HwComponentType::StateReg, false).size(), 1u);
-    for (const HcpIdent& sr : sub_m.hcp_list(HwComponentType::StateReg, false)) {
+    for (const HcpIdent& sr : testing::hcp_idents(arena, sub_m, HwComponentType::StateReg, false)) {
         EXPECT_EQ(sr.parent_module, sub_m.ident);
     }
     EXPECT_TRUE(arena.pending_hcps().empty());
@@ -130,12 +131,12 @@ TEST_F(SeqTest, EmptyDesignStillGetsClockResetAndStartPulse) {
     end_flow_and_build();
     const Module& m = arena.get_module(top);
     ASSERT_TRUE(m.start_node.has_value());
-    const auto& wires = m.hcp_list(HwComponentType::Wire, false);
+    const auto wires = testing::hcp_idents(arena, m, HwComponentType::Wire, false);
     ASSERT_EQ(wires.size(), 2u);
     EXPECT_EQ(wires[0].rel_name(), "clk");
     EXPECT_EQ(wires[1].rel_name(), "mrst");
     EXPECT_TRUE(arena.read_hcp(wires[0], [](const HcpBase& c) { return c.is_marked_as_io(); }));
-    const auto& srs = m.hcp_list(HwComponentType::StateReg, false);
+    const auto srs = testing::hcp_idents(arena, m, HwComponentType::StateReg, false);
     ASSERT_EQ(srs.size(), 1u);
     EXPECT_EQ(srs[0].rel_name(), "start_ST");
 }

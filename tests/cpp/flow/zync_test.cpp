@@ -212,7 +212,7 @@ TEST_F(ZyncTest, FactoryTakesOneLeafPerBindAndRefusesBadBinds) {
                       "z", {ZyncBindRequest{a, 1, false, {}}, ZyncBindRequest{a, 2, false, {}}},
                       false);
               }),
-              cat("bind 1 contends on ", a.ident_base.abs_view(),
+              cat("bind 1 contends on ", a.ident_base.abs_text(),
                   " again (bind 0 already does); a zync takes one leaf on each of its arbiters"));
     EXPECT_EQ(message_of([&] { FlowBlockZync::make("z", {}, false); }),
               "ZyncSchematic::new: at least one arb bind required");

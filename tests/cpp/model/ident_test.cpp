@@ -4,6 +4,8 @@
 #include <string>
 
 #include "model/model_store.h"
+#include "module_lists.h"
+#include "util/str_cat.h"
 
 namespace velmora {
 namespace {
@@ -36,15 +38,50 @@ TEST(IdentNames, AbsoluteNameIsKindNameAndGlobalId) {
     uint64_t id = peek_global_id();
     HcpIdent r = HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, "acc");
     EXPECT_EQ(r.global_id(), id);
-    EXPECT_EQ(r.abs_name(), "REG_acc_" + std::to_string(id));
+    EXPECT_EQ(r.abs_name().view(), "REG_acc_" + std::to_string(id));
     EXPECT_EQ(r.rel_name(), "acc");
     HcpIdent e = HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, "");
-    EXPECT_EQ(e.abs_name(), "REG__" + std::to_string(id + 1));
+    EXPECT_EQ(e.abs_name().view(), "REG__" + std::to_string(id + 1));
     ModuleIdent m = ModuleIdent::make(true, "top");
-    EXPECT_EQ(m.ident_base.abs_view(), "MODULE_top_" + std::to_string(id + 2));
+    EXPECT_EQ(m.ident_base.abs_text().view(), "MODULE_top_" + std::to_string(id + 2));
     UpdateEventIdent u = UpdateEventIdent::make(UeType::Basic);
     EXPECT_EQ(u.abs_name(), "UE_BASIC_" + std::to_string(id + 3));
     EXPECT_EQ(u.rel_name(), "");
+}
+
+TEST(IdentNames, AbsoluteNameIsFormedWhenReadAndStoresNoText) {
+    size_t before = Name::live_count();
+    IdentBase a = IdentBase::make("PFX_FORMED", false, "formed_only_rel");
+    // One table entry: the relative name; the absolute one is formed from it.
+    EXPECT_EQ(Name::live_count(), before + 1);
+    EXPECT_TRUE(a.abs_name.is_formed());
+    std::string want = "PFX_FORMED_formed_only_rel_" + std::to_string(a.global_id);
+    EXPECT_EQ(a.abs_text().view(), want);
+    EXPECT_EQ(cat(a.abs_text()), want);
+    // A copy of the text owns its characters.
+    NameText copy = a.abs_text();
+    NameText assigned = IdentBase::make("PFX_FORMED", false, "other").abs_text();
+    assigned = copy;
+    EXPECT_EQ(copy.view(), want);
+    EXPECT_EQ(assigned.view(), want);
+    EXPECT_NE(assigned.view().data(), copy.view().data());
+    EXPECT_EQ(name_prefix_code("PFX_FORMED"), a.abs_name.prefix_code());
+    EXPECT_EQ(name_prefix_text(a.abs_name.prefix_code()), "PFX_FORMED");
+    a.release_names();
+}
+
+TEST(IdentNames, ARelativeRenameKeepsTheAbsoluteNameAGlobalRenameReplacesIt) {
+    IdentBase a = IdentBase::make("REG", true, "before");
+    std::string formed = "REG_before_" + std::to_string(a.global_id);
+    IdentBase kept = a;
+    a.set_rel_name("after");
+    EXPECT_EQ(a.rel_view(), "after");
+    EXPECT_EQ(a.abs_text().view(), formed);
+    EXPECT_FALSE(a.abs_name.is_formed());
+    EXPECT_TRUE(a == kept);  // the same text, stored on one side and formed on the other
+    a.set_global_name("renamed");
+    EXPECT_EQ(a.abs_text().view(), "renamed");
+    EXPECT_FALSE(a == kept);
 }
 
 TEST(IdentNames, AbsoluteNameOfExactly256BytesIsAcceptedOneMoreFails) {
@@ -52,7 +89,7 @@ TEST(IdentNames, AbsoluteNameOfExactly256BytesIsAcceptedOneMoreFails) {
     std::string id_text = std::to_string(peek_global_id());
     std::string name(256 - 5 - id_text.size(), 'n');
     HcpIdent ok = HcpIdent::make(HwComponentType::Reg, SensitiveType::Clocked, true, name);
-    ASSERT_EQ(ok.abs_name().size(), 256u);
+    ASSERT_EQ(ok.abs_name().view().size(), 256u);
     EXPECT_EQ(ok.rel_name(), name);
 
     std::string longer(256 - 5 - std::to_string(peek_global_id()).size() + 1, 'n');
@@ -115,8 +152,10 @@ TEST(ModuleTree, DepthMasterAndComponentLists) {
     arena.untrack_module_at_com_init(child);
     arena.untrack_module_at_com_init(top);
     const Module& t = arena.get_module(top);
-    EXPECT_EQ(t.hcp_list(HwComponentType::Reg, false), std::vector<HcpIdent>{internal});
-    EXPECT_EQ(t.hcp_list(HwComponentType::Reg, true), std::vector<HcpIdent>{user});
+    EXPECT_EQ(testing::hcp_idents(arena, t, HwComponentType::Reg, false),
+              std::vector<HcpIdent>{internal});
+    EXPECT_EQ(testing::hcp_idents(arena, t, HwComponentType::Reg, true),
+              std::vector<HcpIdent>{user});
     EXPECT_EQ(t.sub_modules, std::vector<ModuleIdent>{child});
     EXPECT_EQ(arena.get_parent_module_ident(child), top);
     EXPECT_NE(message_of([&] {
@@ -125,13 +164,33 @@ TEST(ModuleTree, DepthMasterAndComponentLists) {
               std::string::npos);
 }
 
+TEST(ModuleTree, ListsHoldSlotsAndGiveLinksOfTheirKind) {
+    ModelArena arena;
+    ModuleIdent top = arena.mk_module("top");
+    arena.track_module_at_com_init(top);
+    HcpIdent r0 = arena.make_reg(false, "r0", 1);
+    HcpIdent w = arena.make_wire(false, "w", 1);
+    HcpIdent r1 = arena.make_reg(false, "r1", 2);
+    arena.untrack_module_at_com_init(top);
+    const Module& t = arena.get_module(top);
+    std::vector<HcpRef> regs;
+    for (HcpRef ref : t.hcp_list(HwComponentType::Reg, false)) regs.push_back(ref);
+    EXPECT_EQ(regs, (std::vector<HcpRef>{r0, r1}));
+    EXPECT_EQ(arena.ident_of(regs[1]), r1);
+    std::vector<HcpIdent> all;
+    t.for_each_hcp([&](HcpRef ref) { all.push_back(arena.ident_of(ref)); });
+    // Kinds in their order (registers before wires), then creation order.
+    EXPECT_EQ(all, (std::vector<HcpIdent>{r0, r1, w}));
+    EXPECT_EQ(sizeof(t.internal_hcps[0][0]), 4u);
+}
+
 TEST(ModuleTree, ComponentsOfTheBuildStageGoToThePendingList) {
     ModelArena arena;
     ModuleIdent top = arena.mk_module("top");
     arena.push_module(top, ModuleInitStage::FlowBlockBuild);
     HcpIdent w = arena.make_wire(false, "w", 1);
     ASSERT_EQ(arena.pending_hcps().size(), 1u);
-    EXPECT_EQ(arena.pending_hcps()[0].first, w);
+    EXPECT_EQ(arena.pending_hcps()[0].component, HcpRef(w));
     EXPECT_TRUE(arena.get_module(top).hcp_list(HwComponentType::Wire, false).empty());
 }
 

@@ -10,6 +10,7 @@
 
 #include "model/model_store.h"
 #include "model/typed_access.h"
+#include "module_lists.h"
 #include "util/str_cat.h"
 
 namespace velmora::testing {
@@ -137,7 +138,9 @@ inline std::vector<std::pair<ClockMode, std::string>> pool_clocks(const ModelAre
 inline std::vector<std::string> internal_names(const ModelArena& arena, const ModuleIdent& m,
                                                HwComponentType kind) {
     std::vector<std::string> out;
-    for (const HcpIdent& h : arena.get_module(m).hcp_list(kind, false)) out.push_back(name_of(h));
+    for (const HcpIdent& h : hcp_idents(arena, arena.get_module(m), kind, false)) {
+        out.push_back(name_of(h));
+    }
     return out;
 }
 

@@ -125,7 +125,7 @@ TEST(NameTable, DroppingAnArenaFreesTheNamesOfItsObjects) {
         EXPECT_GT(Name::live_count(), before);
         // A moved arena takes its names along.
         ModelArena moved = std::move(arena);
-        EXPECT_EQ(r.abs_name(), "REG_names_r_" + std::to_string(r.global_id()));
+        EXPECT_EQ(r.abs_name().view(), "REG_names_r_" + std::to_string(r.global_id()));
     }
     EXPECT_EQ(Name::live_count(), before);
 }
