@@ -10,40 +10,38 @@
 namespace velmora {
 namespace {
 
-using Block = SequenceEle::Block;
-using Basic = SequenceEle::Basic;
-
-const NcpIdent& basic_state(const Basic& b) {
-    if (!b.state_node_i) panic("state_node_i not generated");
-    return *b.state_node_i;
+NcpIdent basic_state(const ModelArena& arena, const SequenceEle& e) {
+    if (!e.state_node_i) panic("state_node_i not generated");
+    return arena.ident_of(*e.state_node_i);
 }
 
-const NcpIdent& basic_asm(const Basic& b) {
-    if (!b.asm_node_i) {
+NcpIdent basic_asm(const ModelArena& arena, const SequenceEle& e) {
+    if (!e.asm_node_i) {
         panic(
             "SequenceEle::Basic: asm_node_i unresolved (add_node forgot the AsmNode, or "
             "add_basic_block's block has no summary)");
     }
-    return *b.asm_node_i;
-}
-
-NcpIdent exit_of(const SequenceEle& e) {
-    if (auto* blk = std::get_if<Block>(&e.ele)) return blk->wrap.value().get_exit_node();
-    return basic_state(std::get<Basic>(e.ele));
-}
-
-std::vector<NcpIdent> entries_of(const SequenceEle& e) {
-    if (auto* blk = std::get_if<Block>(&e.ele)) return blk->wrap.value().entry_nodes;
-    return {basic_state(std::get<Basic>(e.ele))};
-}
-
-void add_depend(ModelArena& arena, const SequenceEle& e, const NcpIdent& on) {
-    for (const NcpIdent& entry : entries_of(e)) {
-        arena.with_node(entry, [&](NcpNode& n) { n.add_depend_node(on, std::nullopt); });
-    }
+    return arena.ident_of(*e.asm_node_i);
 }
 
 }  // namespace
+
+NcpIdent SeqSchematic::exit_of(const ModelArena& arena, const SequenceEle& e) const {
+    if (e.is_sub_block) return wrap_of(e).get_exit_node();
+    return basic_state(arena, e);
+}
+
+std::vector<NcpIdent> SeqSchematic::entries_of(const ModelArena& arena,
+                                               const SequenceEle& e) const {
+    if (e.is_sub_block) return wrap_of(e).entry_nodes;
+    return {basic_state(arena, e)};
+}
+
+void SeqSchematic::add_depend(ModelArena& arena, const SequenceEle& e, const NcpIdent& on) const {
+    for (const NcpIdent& entry : entries_of(arena, e)) {
+        arena.with_node(entry, [&](NcpNode& n) { n.add_depend_node(on, std::nullopt); });
+    }
+}
 
 FlowBlockSeq FlowBlockSeq::make(std::string_view name) {
     FlowBlockSeq s;
@@ -58,22 +56,22 @@ FlowBlockIdent ModelArena::make_flow_block_seq(std::string_view name) {
 
 void FlowBlockSeq::add_element_in_flow_block(const ModelArena& arena, const NcpIdent& node) {
     FlowBlock::add_element_in_flow_block(arena, node);
-    schematic.elements.push_back(SequenceEle{Basic{node, std::nullopt, std::nullopt}});
+    SequenceEle step;
+    step.asm_node_i = NcpRef(node);
+    schematic.elements.push_back(step);
 }
 
 void FlowBlockSeq::add_sub_flow_block(const ModelArena&, const FlowBlockIdent& block) {
-    switch (block.join_policy) {
-        case FlowBlockJoinPolicy::SubFlow:
-            schematic.elements.push_back(SequenceEle{Block{block, std::nullopt}});
-            break;
-        case FlowBlockJoinPolicy::BasicNodeFlow:
-            schematic.elements.push_back(SequenceEle{Basic{std::nullopt, std::nullopt, block}});
-            break;
-        case FlowBlockJoinPolicy::ConFlow:
-            panic(
-                "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
-                "sub-blocks of a seq");
+    if (block.join_policy == FlowBlockJoinPolicy::ConFlow) {
+        panic(
+            "FlowBlockSeq::add_sub_flow_block: ConFlow children are not allowed as "
+            "sub-blocks of a seq");
     }
+    SequenceEle step;
+    step.block = static_cast<uint32_t>(schematic.blocks.size());
+    step.is_sub_block = block.join_policy == FlowBlockJoinPolicy::SubFlow;
+    schematic.blocks.push_back(SeqBlock{block, std::nullopt});
+    schematic.elements.push_back(step);
     base.push_sub_block(block);
 }
 
@@ -84,35 +82,36 @@ void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
 
     // 1. Summaries of sub blocks, one state per assignment step.
     for (size_t i = 0; i < elements.size(); ++i) {
-        if (auto* blk = std::get_if<Block>(&elements[i].ele)) {
-            blk->wrap = arena.read_block(blk->block,
-                                         [](const FlowBlock& b) { return b.summarize_as_block(); });
-            samples.push(blk->wrap->cycle);
+        SequenceEle& step = elements[i];
+        if (step.is_sub_block) {
+            SeqBlock& blk = blocks[step.block];
+            blk.wrap = arena.read_block(blk.block,
+                                        [](const FlowBlock& b) { return b.summarize_as_block(); });
+            samples.push(blk.wrap->cycle);
             continue;
         }
-        Basic& basic = std::get<Basic>(elements[i].ele);
-        if (basic.from_block) {
+        if (step.block != SequenceEle::kNoBlock) {
             NcpIdent node = arena.read_block(
-                *basic.from_block, [](const FlowBlock& b) { return b.summarize_as_node(); });
+                blocks[step.block].block, [](const FlowBlock& b) { return b.summarize_as_node(); });
             if (node.node_type != NodeType::Asm) {
                 panic(
                     "SequenceEle::Basic: summarize_as_node must yield an AsmNode for "
                     "BasicNodeFlow sub-block");
             }
-            basic.asm_node_i = node;
+            step.asm_node_i = NcpRef(node);
         }
-        const NcpIdent asm_node = basic_asm(basic);
+        const NcpIdent asm_node = basic_asm(arena, step);
         NcpIdent state = arena.make_state_node(cat("seq_state_", id, "_", i));
         arena.with_node(state, [&](NcpNode& n) { n.fill_ext_node(base.triggers, false); });
         arena.with_node(asm_node, [&](NcpNode& n) { n.add_depend_node(state, std::nullopt); });
         base.created_nodes.push_back(state);
-        basic.state_node_i = state;
+        step.state_node_i = NcpRef(state);
         samples.push(arena.read_node(state, [](const NcpNode& n) { return n.get_cycle_used(); }));
     }
 
     // 2. Chain: each element starts on the exit of the one before.
     for (size_t i = 1; i < elements.size(); ++i) {
-        add_depend(arena, elements[i], exit_of(elements[i - 1]));
+        add_depend(arena, elements[i], exit_of(arena, elements[i - 1]));
     }
     // 3. An internal start launches the first element too.
     if (base.triggers.int_start_node) {
@@ -122,25 +121,24 @@ void SeqSchematic::build(ModelArena& arena, FlowBlockBase& base) {
 
     // 4. Assign. The first element's entry nodes get their last depend from the enclosing block.
     for (size_t i = 0; i < elements.size(); ++i) {
-        if (auto* blk = std::get_if<Block>(&elements[i].ele)) {
+        const SequenceEle& step = elements[i];
+        if (step.is_sub_block) {
             if (i == 0) continue;
-            for (const NcpIdent& entry : blk->wrap->entry_nodes) {
+            for (const NcpIdent& entry : wrap_of(step).entry_nodes) {
                 arena.assign_ncp_node(entry, false, true);
             }
             continue;
         }
-        const Basic& basic = std::get<Basic>(elements[i].ele);
-        arena.assign_ncp_node(basic_state(basic), true, i != 0);
-        arena.assign_asm_from_state_node(basic_asm(basic));
+        arena.assign_ncp_node(basic_state(arena, step), true, i != 0);
+        arena.assign_asm_from_state_node(basic_asm(arena, step));
     }
 
     // A plain step takes its state's cycle; only a run of blocks that may all end at once can.
-    bool at_once = std::all_of(elements.begin(), elements.end(), [](const SequenceEle& e) {
-        const auto* blk = std::get_if<Block>(&e.ele);
-        return blk != nullptr && blk->wrap->may_finish_at_once;
+    bool at_once = std::all_of(elements.begin(), elements.end(), [&](const SequenceEle& e) {
+        return e.is_sub_block && wrap_of(e).may_finish_at_once;
     });
-    result =
-        NodeWrap(entries_of(elements.front()), exit_of(elements.back()), samples.sum(), at_once);
+    result = NodeWrap(entries_of(arena, elements.front()), exit_of(arena, elements.back()),
+                      samples.sum(), at_once);
 }
 
 }  // namespace velmora

@@ -9,7 +9,8 @@ namespace {
 void pool_current_events(ModelArena& arena, std::span<const AssignMeta> metas) {
     for (const AssignMeta& meta : metas) {
         if (!meta.cur_ue) continue;
-        arena.with_hcp(meta.des, [&](HcpBase& des) { des.add_update_event(*meta.cur_ue); });
+        arena.with_hcp(HcpIdent(arena.ident_of(meta.des)),
+                       [&](HcpBase& des) { des.add_update_event(*meta.cur_ue); });
     }
 }
 

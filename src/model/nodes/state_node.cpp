@@ -5,7 +5,7 @@
 namespace velmora {
 
 void StateNode::assign_prelim(ModelArena& arena) {
-    state_op_i = state_reg_i;
+    state_operating = true;
     exit_opr_i = bind_exit_with_rst_and_hold(arena, state_reg_i);
 }
 
@@ -18,7 +18,8 @@ OptHcpIdent StateNode::get_exit_opr() const {
 }
 
 OptHcpIdent StateNode::get_state_operating() const {
-    return set_in_prelim(state_op_i, "state operating is not set yet");
+    return set_in_prelim(state_operating ? OptHcpIdent(state_reg_i) : OptHcpIdent(),
+                         "state operating is not set yet");
 }
 
 int32_t StateNode::get_cycle_used() const {

@@ -47,8 +47,9 @@ protected:
     std::vector<std::string> guarded_writes(const NcpIdent& node_id) {
         std::vector<std::string> out;
         for (const AssignMeta& m : node<AsmNode>(arena, node_id).asm_metas) {
-            std::string guard = m.pending_pre_cond ? enable_text(*m.pending_pre_cond) : "";
-            out.push_back(cat(guard, " -> ", name_of(m.des)));
+            std::string guard =
+                m.pending_pre_cond ? enable_text(arena.ident_of(*m.pending_pre_cond)) : "";
+            out.push_back(cat(guard, " -> ", name_of(arena.ident_of(m.des))));
         }
         return out;
     }

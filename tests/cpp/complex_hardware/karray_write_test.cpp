@@ -39,7 +39,7 @@ TEST_F(KarrayWriteTest, DynamicIndexDecodesIntoOneComparatorPerIndex) {
               (std::vector<std::string>{"k_D0_EQ0 -> k_E0_v", "k_D0_EQ1 -> k_E1_v",
                                         "k_D0_EQ2 -> k_E2_v"}));
     for (uint64_t v = 0; v < 3; ++v) {
-        const HcpIdent& eq = *node<AsmNode>(arena, n).asm_metas[v].pending_pre_cond;
+        HcpIdent eq = arena.ident_of(*node<AsmNode>(arena, n).asm_metas[v].pending_pre_cond);
         const Expression& e = hcp<Expression>(arena, eq);
         EXPECT_EQ(e.op, LogicOp::RelationEq);
         EXPECT_EQ(e.a, i);
@@ -93,7 +93,7 @@ TEST_F(KarrayWriteTest, SourcesAreFittedOncePerFieldAsAssignmentsAre) {
     EXPECT_EQ(std::count(exprs.begin(), exprs.end(), "narrow_ext"), 1);
     for (const AssignMeta& m : node<AsmNode>(arena, last_node()).asm_metas) {
         const UeBasic& e = ue<UeBasic>(arena, *m.cur_ue);
-        if (m.des.rel_name().ends_with("_a")) {
+        if (arena.ident_of(m.des).rel_name().ends_with("_a")) {
             EXPECT_EQ(name_of(arena.ident_of(e.src)), "narrow_ext");
             EXPECT_EQ(e.src_slice, (Slice{0, 8}));
         } else {
@@ -119,7 +119,7 @@ TEST_F(KarrayWriteTest, ArrayToArrayCopyMatchesFieldsByNameAndWidth) {
     arena.karray_assign_k2k(dst, {Kidx::fixed(1)}, src, {Kidx::dyn(i)}, {}, true);
     const AsmNode& n = node<AsmNode>(arena, last_node());
     ASSERT_EQ(n.asm_metas.size(), 1u);
-    EXPECT_EQ(name_of(n.asm_metas[0].des), "t_E1_a");
+    EXPECT_EQ(name_of(arena.ident_of(n.asm_metas[0].des)), "t_E1_a");
     HcpIdent read = arena.ident_of(ue<UeBasic>(arena, *n.asm_metas[0].cur_ue).src);
     const std::string i0 = "s_D0_B0_N(s_D0_B0(i[0]))";
     const std::string i1 = "s_D0_B1_N(s_D0_B1(i[1]))";

@@ -13,7 +13,7 @@ void AssignMeta::add_specific_pre_condition(const HcpIdent& cond, ModelArena& ar
 
 void AssignMeta::apply_pending_pre_cond(ModelArena& arena) {
     if (!pending_pre_cond) return;
-    HcpIdent cond = *pending_pre_cond;
+    HcpIdent cond = arena.ident_of(*pending_pre_cond);
     pending_pre_cond.reset();
     add_specific_pre_condition(cond, arena);
 }

@@ -2,6 +2,7 @@
 // The record a flow block carries for one assignment until it is placed in its destination's pool.
 #include <optional>
 
+#include "model/common/hcp_ref.h"
 #include "model/common/ident.h"
 
 namespace velmora {
@@ -9,8 +10,8 @@ namespace velmora {
 class ModelArena;
 
 struct AssignMeta {
-    HcpIdent des;
-    OptHcpIdent pending_pre_cond;
+    HcpRef des;  // read the identity with ModelArena::ident_of
+    OptHcpRef pending_pre_cond;
     OptUeIdent first_ue;
     OptUeIdent cur_ue;
     bool flag = false;

@@ -5,14 +5,15 @@
 
 namespace velmora {
 
-AssignMetaGrpGroup::AssignMetaGrpGroup(const AssignMeta& first, const ModelArena&)
-    : des_(first.des),
-      update_events_(std::vector<UpdateEventIdent>{mergeable_event(first, "AssignMetaGrpPool")}) {}
+AssignMetaGrpGroup::AssignMetaGrpGroup(const AssignMeta& first, const ModelArena& arena)
+    : des_(arena.ident_of(first.des)),
+      update_events_(
+          std::vector<UpdateEventIdent>{mergeable_event(arena, first, "AssignMetaGrpPool")}) {}
 
 bool AssignMetaGrpGroup::accepts(const AssignMeta& meta, const ModelArena& arena) const {
     if (!update_events_ || update_events_->empty()) return false;
-    if (!same_destination(meta.des, des_)) return false;
-    UpdateEventIdent ue = mergeable_event(meta, "AssignMetaGrpPool");
+    if (!same_destination(arena.ident_of(meta.des), des_)) return false;
+    UpdateEventIdent ue = mergeable_event(arena, meta, "AssignMetaGrpPool");
     return is_joinable(arena.get_ue_common(update_events_->front()), arena.get_ue_common(ue));
 }
 
@@ -34,10 +35,10 @@ AssignMeta AssignMetaGrpGroup::build(ModelArena& arena) const {
 }
 
 void AssignMetaGrpPool::insert(const AssignMeta& meta, const ModelArena& arena) {
-    std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+    std::vector<size_t>& candidates = groups_of_des_[arena.ident_of(meta.des).global_id()];
     for (size_t i : candidates) {
         if (groups_[i].accepts(meta, arena)) {
-            groups_[i].try_push_event(mergeable_event(meta, "AssignMetaGrpPool"));
+            groups_[i].try_push_event(mergeable_event(arena, meta, "AssignMetaGrpPool"));
             return;
         }
     }

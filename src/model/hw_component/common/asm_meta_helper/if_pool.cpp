@@ -7,8 +7,8 @@
 namespace velmora {
 
 bool AssignMetaIfGroup::accepts(const AssignMeta& meta, const ModelArena& arena) const {
-    if (update_events_.empty() || !same_destination(meta.des, des_)) return false;
-    UpdateEventIdent ue = mergeable_event(meta, "AssignMetaIfPool");
+    if (update_events_.empty() || !same_destination(arena.ident_of(meta.des), des_)) return false;
+    UpdateEventIdent ue = mergeable_event(arena, meta, "AssignMetaIfPool");
     return is_joinable(arena.get_ue_common(update_events_.front()), arena.get_ue_common(ue));
 }
 
@@ -44,8 +44,8 @@ AssignMeta AssignMetaIfGroup::build(ModelArena& arena) const {
 void AssignMetaIfPool::insert(const OptHcpIdent& cond, const std::vector<AssignMeta>& branch,
                               const ModelArena& arena) {
     for (const AssignMeta& meta : branch) {
-        UpdateEventIdent ue = mergeable_event(meta, "AssignMetaIfPool");
-        std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+        UpdateEventIdent ue = mergeable_event(arena, meta, "AssignMetaIfPool");
+        std::vector<size_t>& candidates = groups_of_des_[arena.ident_of(meta.des).global_id()];
         size_t target = groups_.size();
         for (size_t i : candidates) {
             if (groups_[i].accepts(meta, arena)) {
@@ -55,7 +55,7 @@ void AssignMetaIfPool::insert(const OptHcpIdent& cond, const std::vector<AssignM
         }
         if (target == groups_.size()) {
             candidates.push_back(target);
-            groups_.emplace_back(meta.des);
+            groups_.emplace_back(arena.ident_of(meta.des));
         }
         groups_[target].push_branch(cond, ue);
     }

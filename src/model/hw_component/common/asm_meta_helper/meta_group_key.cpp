@@ -10,12 +10,14 @@ bool same_destination(const HcpIdent& a, const HcpIdent& b) {
            a.rel_name() == b.rel_name() && a.handle() == b.handle();
 }
 
-UpdateEventIdent mergeable_event(const AssignMeta& meta, std::string_view pool_name) {
+UpdateEventIdent mergeable_event(const ModelArena& arena, const AssignMeta& meta,
+                                 std::string_view pool_name) {
     if (!meta.cur_ue) {
-        panic(cat(pool_name, ": assignment to '", meta.des.abs_name(), "' has no update event"));
+        panic(cat(pool_name, ": assignment to '", arena.ident_of(meta.des).abs_name(),
+                  "' has no update event"));
     }
     if (meta.pending_pre_cond) {
-        panic(cat(pool_name, ": assignment to '", meta.des.abs_name(),
+        panic(cat(pool_name, ": assignment to '", arena.ident_of(meta.des).abs_name(),
                   "' still has a pending pre-condition; apply it before merging"));
     }
     return *meta.cur_ue;

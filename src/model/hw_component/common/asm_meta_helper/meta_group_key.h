@@ -16,7 +16,8 @@ bool same_destination(const HcpIdent& a, const HcpIdent& b);
 
 /// The meta's current event. A meta without one, or with a pending pre-condition that merging
 /// would silently drop, is refused (`pool_name` names the caller in the message).
-UpdateEventIdent mergeable_event(const AssignMeta& meta, std::string_view pool_name);
+UpdateEventIdent mergeable_event(const ModelArena& arena, const AssignMeta& meta,
+                                 std::string_view pool_name);
 
 /// Common part of the first event, or priority 10 and ClkUnused when there is none.
 UeCommon common_of_first(const ModelArena& arena, const std::vector<UpdateEventIdent>& ues);

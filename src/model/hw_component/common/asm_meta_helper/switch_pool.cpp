@@ -7,8 +7,8 @@
 namespace velmora {
 
 bool AssignMetaSwitchGroup::accepts(const AssignMeta& meta, const ModelArena& arena) const {
-    if (update_events_.empty() || !same_destination(meta.des, des_)) return false;
-    UpdateEventIdent ue = mergeable_event(meta, "AssignMetaSwitchPool");
+    if (update_events_.empty() || !same_destination(arena.ident_of(meta.des), des_)) return false;
+    UpdateEventIdent ue = mergeable_event(arena, meta, "AssignMetaSwitchPool");
     return is_joinable(arena.get_ue_common(update_events_.front()), arena.get_ue_common(ue));
 }
 
@@ -35,8 +35,8 @@ AssignMeta AssignMetaSwitchGroup::build(ModelArena& arena) const {
 void AssignMetaSwitchPool::insert(int32_t match_val, const std::vector<AssignMeta>& case_metas,
                                   const ModelArena& arena) {
     for (const AssignMeta& meta : case_metas) {
-        UpdateEventIdent ue = mergeable_event(meta, "AssignMetaSwitchPool");
-        std::vector<size_t>& candidates = groups_of_des_[meta.des.global_id()];
+        UpdateEventIdent ue = mergeable_event(arena, meta, "AssignMetaSwitchPool");
+        std::vector<size_t>& candidates = groups_of_des_[arena.ident_of(meta.des).global_id()];
         size_t target = groups_.size();
         for (size_t i : candidates) {
             if (groups_[i].accepts(meta, arena)) {
@@ -46,7 +46,7 @@ void AssignMetaSwitchPool::insert(int32_t match_val, const std::vector<AssignMet
         }
         if (target == groups_.size()) {
             candidates.push_back(target);
-            groups_.emplace_back(meta.des, selector_);
+            groups_.emplace_back(arena.ident_of(meta.des), selector_);
         }
         groups_[target].push_case(match_val, ue);
     }
