@@ -1,6 +1,7 @@
 """Peer comparison: an N-state machine with one 16-bit register write per state, described and
 written out as Verilog by velmora, Amaranth and MyHDL, each size in a fresh interpreter. Prints
-time and peak memory of each, and the ratios against velmora.
+time and peak memory of each (medians of --repeat fresh processes, 3 by default), and the
+ratios against velmora.
 
 The peers are installed into virtual environments of their own under bench/.peer-venvs (made on
 the first run; pip needs the network then). velmora runs with the interpreter that runs this
@@ -14,6 +15,7 @@ import argparse
 import json
 import os
 import subprocess
+import statistics
 import sys
 import tempfile
 import venv
@@ -145,8 +147,11 @@ def python_of(tool: str) -> str:
     return str(py)
 
 
-def measure(tool: str, n: int, timeout: float) -> dict | None:
+def measure_once(tool: str, n: int, timeout: float) -> dict | None:
     code = "import os\n" + SOURCES[tool](n) + MEASURE
+    # Earlier runs leave hundreds of MB of Verilog to write back; flushing first keeps that
+    # writeback out of this run's time.
+    os.sync()
     with tempfile.TemporaryDirectory() as work:
         # A script file, not -c: MyHDL reads the source of the functions it converts.
         script = Path(work) / f"{tool}_fsm.py"
@@ -166,19 +171,33 @@ def measure(tool: str, n: int, timeout: float) -> dict | None:
     return json.loads(done.stdout.strip().splitlines()[-1])
 
 
+def measure(tool: str, n: int, timeout: float, repeat: int) -> dict | None:
+    """Medians of time and of peak memory over `repeat` fresh processes."""
+    runs = []
+    for _ in range(repeat):
+        r = measure_once(tool, n, timeout)
+        if r is None:
+            return None
+        runs.append(r)
+    return {"s": statistics.median(r["s"] for r in runs),
+            "peak_kib": statistics.median(r["peak_kib"] for r in runs)}
+
+
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--sizes", type=int, nargs="+", default=[1000, 10_000])
     parser.add_argument("--timeout", type=float, default=1800)
+    parser.add_argument("--repeat", type=int, default=3,
+                        help="fresh processes per tool and size; medians are printed")
     parser.add_argument("--tools", nargs="+", choices=list(SOURCES), default=list(SOURCES),
                         help="velmora alone for sizes the peers cannot reach (--tools velmora)")
     args = parser.parse_args()
     print(f"{'N':>7} {'tool':>9} {'time s':>8} {'peak MiB':>9} {'x time':>7} {'x memory':>9}")
     for n in args.sizes:
-        base = measure("velmora", n, args.timeout)
+        base = measure("velmora", n, args.timeout, args.repeat)
         for tool in args.tools:
-            r = base if tool == "velmora" else measure(tool, n, args.timeout)
+            r = base if tool == "velmora" else measure(tool, n, args.timeout, args.repeat)
             if r is None or base is None:
                 continue
             print(f"{n:>7} {tool:>9} {r['s']:>8.2f} {r['peak_kib'] / 1024:>9.1f} "
