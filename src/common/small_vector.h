@@ -53,8 +53,8 @@ public:
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    T* data() { return heap_ ? heap_ : inline_data(); }
-    const T* data() const { return heap_ ? heap_ : inline_data(); }
+    T* data() { return on_heap() ? heap_ : inline_data(); }
+    const T* data() const { return on_heap() ? heap_ : inline_data(); }
     T* begin() { return data(); }
     T* end() { return data() + size_; }
     const T* begin() const { return data(); }
@@ -107,12 +107,13 @@ public:
     }
 
 private:
-    size_t capacity() const { return heap_ ? heap_capacity_ : N; }
+    bool on_heap() const { return heap_capacity_ != 0; }
+    size_t capacity() const { return on_heap() ? heap_capacity_ : N; }
     T* inline_data() { return std::launder(reinterpret_cast<T*>(inline_)); }
     const T* inline_data() const { return std::launder(reinterpret_cast<const T*>(inline_)); }
+    /// Called with no live elements: the inline bytes may be taken over by the heap pointer.
     void free_heap() {
-        if (heap_) ::operator delete (heap_, std::align_val_t{alignof(T)});
-        heap_ = nullptr;
+        if (on_heap()) ::operator delete (heap_, std::align_val_t{alignof(T)});
         heap_capacity_ = 0;
     }
     void clear_and_free() {
@@ -121,8 +122,8 @@ private:
     }
     /// Takes `other`'s elements (its heap block when it has one) and leaves it empty.
     void take_from(SmallVector& other) noexcept {
-        if (other.heap_) {
-            heap_ = std::exchange(other.heap_, nullptr);
+        if (other.on_heap()) {
+            heap_ = other.heap_;
             heap_capacity_ = std::exchange(other.heap_capacity_, 0);
         } else {
             std::uninitialized_move(other.begin(), other.end(), inline_data());
@@ -131,8 +132,12 @@ private:
         size_ = std::exchange(other.size_, 0);
     }
 
-    alignas(T) unsigned char inline_[N * sizeof(T)];
-    T* heap_ = nullptr;
+    // The elements live in place until the list outgrows them; then the same bytes hold the
+    // pointer to the heap block (a capacity of 0 means "in place").
+    union {
+        alignas(T) unsigned char inline_[N * sizeof(T)];
+        T* heap_;
+    };
     uint32_t size_ = 0;
     uint32_t heap_capacity_ = 0;
 };

@@ -97,6 +97,20 @@ void HcpBase::bind_src(ModelArena& arena, const HcpIdent& src, OptSlice des_slic
 void HcpBase::sort_events(const ModelArena& arena) {
     auto& pool = hcp_assign.update_pool;
     if (pool.size() < 2) return;
+    // Pools are mostly in order already (a long sequence writes one register in step order):
+    // checking first spares the copy a sort needs.
+    auto key_of = [&](const UpdateEventIdent& ue) {
+        UeCommon c = arena.get_ue_common(ue);
+        return PoolKey{c.priority, c.sub_priority};
+    };
+    bool in_order = true;
+    PoolKey prev = key_of(pool.front());
+    for (size_t i = 1; i < pool.size() && in_order; ++i) {
+        PoolKey key = key_of(pool[i]);
+        in_order = !(key < prev);
+        prev = key;
+    }
+    if (in_order) return;
     std::vector<std::pair<PoolKey, UpdateEventIdent>> items;
     items.reserve(pool.size());
     for (const UpdateEventIdent& ue : pool) {
