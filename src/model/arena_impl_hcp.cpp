@@ -5,8 +5,9 @@
 namespace velmora {
 namespace {
 
-HcpIdent new_hcp_ident(HwComponentType kind, bool is_user_com, std::string_view name) {
-    return HcpIdent::make(kind, sensitive_type_of(kind), is_user_com, name);
+HcpIdent new_hcp_ident(HwComponentType kind, bool is_user_com, std::string_view name,
+                       NameStore store = NameStore::Shared) {
+    return HcpIdent::make(kind, sensitive_type_of(kind), is_user_com, name, store);
 }
 
 Slice range_of(const ModelArena& arena, const HcpIdent& id, const OptSlice& s) {
@@ -62,8 +63,8 @@ HcpIdent ModelArena::make_wire(bool is_user_com, std::string_view name, int32_t 
 }
 
 HcpIdent ModelArena::make_val(bool is_user_com, std::string_view name, int32_t bit_width,
-                              uint64_t init) {
-    Val v(new_hcp_ident(HwComponentType::Val, is_user_com, name), bit_width);
+                              uint64_t init, NameStore store) {
+    Val v(new_hcp_ident(HwComponentType::Val, is_user_com, name, store), bit_width);
     v.value = VaryVal::from_u64(init, bit_width);
     return insert_hcp(std::move(v), is_user_com);
 }

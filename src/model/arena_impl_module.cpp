@@ -81,12 +81,12 @@ HcpIdent ModelArena::stamp_hw_to_parent_module(HcpIdent id, bool is_user_com) {
     if (construction_.module_trace_stack.empty()) panic("module trace stack is empty");
     const auto& [module, stage] = construction_.module_trace_stack.back();
     id.parent_module = module;
-    with_hcp(id, [&](HcpBase& c) { c.ident = id; });
+    // Both records are changed where they stand: these small writes reach nothing else.
+    store_->edit_in_place<HcpKinds>(id.hw_type, id, [&](HcpBase& c) { c.ident = id; });
     if (stage == ModuleInitStage::FlowBlockBuild) {
         construction_.pending_hcps.push_back(PendingHcp{id, is_user_com});
     } else {
-        ModuleIdent m = module;
-        with_module(m, [&](Module& mod) { mod.add_hcp(id, is_user_com); });
+        group<Module>().get_mut(module.handle()).add_hcp(id, is_user_com);
     }
     return id;
 }

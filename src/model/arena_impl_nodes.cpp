@@ -77,8 +77,8 @@ NcpIdent ModelArena::make_start_node(std::string_view name, const HcpIdent& mrst
 
 NcpIdent ModelArena::make_state_node(std::string_view name) {
     StateNode n;
-    n.state_reg_i = make_state_reg(cat(name, "_ST"));
-    n.ident = NcpIdent::make(NodeType::State, false, name);
+    n.state_reg_i = make_state_reg(cat(name, "_ST"), NameStore::Unique);
+    n.ident = NcpIdent::make(NodeType::State, false, name, NameStore::Unique);
     return insert_node(std::move(n));
 }
 

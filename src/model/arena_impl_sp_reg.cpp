@@ -7,16 +7,17 @@ namespace velmora {
 namespace {
 
 template <class T>
-T new_ctrl_reg(HwComponentType kind, std::string_view name, int32_t width) {
-    return T(HcpIdent::make(kind, sensitive_type_of(kind), false, name), width);
+T new_ctrl_reg(HwComponentType kind, std::string_view name, int32_t width,
+               NameStore store = NameStore::Shared) {
+    return T(HcpIdent::make(kind, sensitive_type_of(kind), false, name, store), width);
 }
 
 }  // namespace
 
-HcpIdent ModelArena::make_state_reg(std::string_view name) {
-    HcpIdent set = make_val(false, cat(name, "_SET"), 1, 1);
-    HcpIdent unset = make_val(false, cat(name, "_UNSET"), 1, 0);
-    auto reg = new_ctrl_reg<StateReg>(HwComponentType::StateReg, name, 1);
+HcpIdent ModelArena::make_state_reg(std::string_view name, NameStore store) {
+    HcpIdent set = make_val(false, cat(name, "_SET"), 1, 1, store);
+    HcpIdent unset = make_val(false, cat(name, "_UNSET"), 1, 0, store);
+    auto reg = new_ctrl_reg<StateReg>(HwComponentType::StateReg, name, 1, store);
     reg.set_sig = set;
     reg.unset_sig = unset;
     return insert_hcp(std::move(reg), false);

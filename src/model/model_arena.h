@@ -154,7 +154,8 @@ public:
     // ---- Component factories -----------------------------------------------------------------
     HcpIdent make_reg(bool is_user_com, std::string_view name, int32_t bit_width);
     HcpIdent make_wire(bool is_user_com, std::string_view name, int32_t bit_width);
-    HcpIdent make_val(bool is_user_com, std::string_view name, int32_t bit_width, uint64_t init);
+    HcpIdent make_val(bool is_user_com, std::string_view name, int32_t bit_width, uint64_t init,
+                      NameStore store = NameStore::Shared);
     HcpIdent make_val_vv(bool is_user_com, std::string_view name, int32_t bit_width,
                          std::vector<uint64_t> limbs);
     HcpIdent make_mem_blk(bool is_user_com, std::string_view name, int32_t bit_width,
@@ -179,7 +180,7 @@ public:
     void set_wire_default(const HcpIdent& wire, const HcpIdent& default_val);
 
     // ---- Control registers -------------------------------------------------------------------
-    HcpIdent make_state_reg(std::string_view name);
+    HcpIdent make_state_reg(std::string_view name, NameStore store = NameStore::Shared);
     HcpIdent make_sync_reg(std::string_view name, int32_t size);
     HcpIdent make_cnt_reg(std::string_view name, int32_t inc_val, int32_t max_cycle);
     HcpIdent make_cond_wait_state_reg(std::string_view name, const HcpIdent& cond, Slice slice);
@@ -304,6 +305,8 @@ public:
     NcpIdent make_opr_node(std::string_view name, const HcpIdent& exit);
     NcpIdent make_pseudo_node(std::string_view name, int32_t width, LogicOp join_op);
     NcpIdent make_start_node(std::string_view name, const HcpIdent& mrst);
+    /// `name` carries the id of the block that makes the state ("seq_state_{id}_{step}"), so the
+    /// names of the node, its register and the register's constants are stored unshared.
     NcpIdent make_state_node(std::string_view name);
     NcpIdent make_syn_node(std::string_view name, int32_t syn_size);
     NcpIdent make_wait_cond_node(std::string_view name, const HcpIdent& cond, Slice slice);

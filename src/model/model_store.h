@@ -83,6 +83,15 @@ public:
             return f(*guard);
         });
     }
+    /// Changes the object where it stands, as its concrete kind, for a change that reaches nothing
+    /// else of the arena (no take and put back, so no move of the whole object).
+    template <class Family, class Id, class F>
+    decltype(auto) edit_in_place(typename Family::Kind kind, const Id& id, F&& f) {
+        return Family::visit(kind, [&](auto tag) -> decltype(auto) {
+            using T = typename decltype(tag)::type;
+            return f(group<T>().get_mut(id.handle()));
+        });
+    }
     /// Reads the object where it stands, as its concrete kind.
     template <class Family, class Id, class F>
     decltype(auto) read(typename Family::Kind kind, const Id& id, F&& f) const {

@@ -74,7 +74,20 @@ size_t digit_count(uint64_t v) {
 }  // namespace
 
 uint32_t name_prefix_code(std::string_view prefix) {
-    return prefixes().code_of(prefix);
+    // A build makes long runs of a few kinds: a per-thread memo of the last codes spares the lock.
+    constexpr size_t kMemo = 8;
+    thread_local uint32_t memo[kMemo];
+    thread_local size_t memo_used = 0;
+    thread_local size_t memo_next = 0;
+    PrefixTable& table = prefixes();
+    for (size_t i = 0; i < memo_used; ++i) {
+        if (table.text_of(memo[i]) == prefix) return memo[i];
+    }
+    uint32_t code = table.code_of(prefix);
+    memo[memo_next] = code;
+    memo_next = (memo_next + 1) % kMemo;
+    if (memo_used < kMemo) ++memo_used;
+    return code;
 }
 
 std::string_view name_prefix_text(uint32_t code) {
@@ -122,14 +135,15 @@ void IdentBase::set_rel_name(std::string_view name) {
     rel_name = Name::intern(name);
 }
 
-IdentBase IdentBase::make(std::string_view kind_text, bool is_user_com, std::string_view name) {
+IdentBase IdentBase::make(std::string_view kind_text, bool is_user_com, std::string_view name,
+                          NameStore store) {
     IdentBase b;
     b.global_id = take_global_id();
     check_name_len(name);
     if (kind_text.size() + name.size() + 2 + digit_count(b.global_id) > MAX_NAME_LEN) {
         check_name_len(cat(kind_text, "_", name, "_", b.global_id));
     }
-    b.rel_name = Name::intern(name);
+    b.rel_name = store == NameStore::Unique ? Name::intern_unshared(name) : Name::intern(name);
     b.abs_name = AbsName::formed(name_prefix_code(kind_text));
     b.is_user_com = is_user_com;
     return b;
@@ -142,9 +156,9 @@ ModuleIdent ModuleIdent::make(bool is_user_com, std::string_view name) {
 }
 
 HcpIdent HcpIdent::make(HwComponentType kind, SensitiveType sensitive, bool is_user_com,
-                        std::string_view name) {
+                        std::string_view name, NameStore store) {
     HcpIdent h;
-    h.ident_base = IdentBase::make(text_form(kind), is_user_com, name);
+    h.ident_base = IdentBase::make(text_form(kind), is_user_com, name, store);
     h.hw_type = kind;
     h.sensitive_type = sensitive;
     return h;
@@ -167,9 +181,9 @@ CcpIdent CcpIdent::make(CcpType type, bool is_user_com, std::string_view name) {
     return c;
 }
 
-NcpIdent NcpIdent::make(NodeType type, bool is_user_com, std::string_view name) {
+NcpIdent NcpIdent::make(NodeType type, bool is_user_com, std::string_view name, NameStore store) {
     NcpIdent n;
-    n.ident_base = IdentBase::make(text_form(type), is_user_com, name);
+    n.ident_base = IdentBase::make(text_form(type), is_user_com, name, store);
     n.node_type = type;
     return n;
 }

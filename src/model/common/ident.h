@@ -28,6 +28,10 @@ uint64_t peek_global_id();
 /// Fails with the MAX_NAME_LEN message when `name` is longer than the limit.
 void check_name_len(std::string_view name);
 
+/// How a fresh identity keeps its relative name: shared with every equal text (the default), or,
+/// for a generated name that carries an id no other name has, stored without a lookup.
+enum class NameStore : uint8_t { Shared, Unique };
+
 /// Text read from an identity: a formed name sits in the inline buffer, a stored one in the name
 /// table. Read the view at once; it lives no longer than this object.
 class NameText {
@@ -104,7 +108,8 @@ struct IdentBase {
 
     /// Builds names for a fresh identity: takes an id, checks both names; the absolute name reads
     /// "{prefix}_{name}_{id}".
-    static IdentBase make(std::string_view kind_text, bool is_user_com, std::string_view name);
+    static IdentBase make(std::string_view kind_text, bool is_user_com, std::string_view name,
+                          NameStore store = NameStore::Shared);
 
     /// Hands the references that make() took on the stored names to `owner`.
     void give_names_to(NameOwner& owner) const {
@@ -153,7 +158,7 @@ struct HcpIdent {
     ModuleRef parent_module;
 
     static HcpIdent make(HwComponentType kind, SensitiveType sensitive, bool is_user_com,
-                         std::string_view name);
+                         std::string_view name, NameStore store = NameStore::Shared);
     uint64_t global_id() const { return ident_base.global_id; }
     ArenaHandle handle() const { return ident_base.arena_handle; }
     NameText abs_name() const { return ident_base.abs_text(); }
@@ -200,7 +205,8 @@ struct NcpIdent {
     VELMORA_PACKED_BASE IdentBase ident_base;
     NodeType node_type = NodeType::Asm;
 
-    static NcpIdent make(NodeType type, bool is_user_com, std::string_view name);
+    static NcpIdent make(NodeType type, bool is_user_com, std::string_view name,
+                         NameStore store = NameStore::Shared);
     uint64_t global_id() const { return ident_base.global_id; }
     ArenaHandle handle() const { return ident_base.arena_handle; }
     bool operator==(const NcpIdent&) const = default;

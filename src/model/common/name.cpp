@@ -22,7 +22,8 @@ struct Entry {
     char* text = nullptr;
     uint32_t size = 0;
     uint32_t refs = 0;
-    uint32_t hash = 0;  // kept so that releasing a name does not read its text again
+    uint32_t hash = 0;     // kept so that releasing a name does not read its text again
+    bool indexed = false;  // found by its text (every name but the unshared ones)
 };
 
 /// Text storage in size classes of 8 bytes, carved from large blocks; a freed text goes on its
@@ -140,6 +141,20 @@ struct NameTable {
     std::vector<uint32_t> free_ids;
     TextIndex index;
     TextPool texts;
+    size_t unindexed_live = 0;
+
+    uint32_t store(std::string_view text, uint32_t hash, bool indexed) {
+        char* copy = texts.allocate(text.size());
+        std::memcpy(copy, text.data(), text.size());
+        uint32_t id = new_id();
+        entry(id) = Entry{copy, static_cast<uint32_t>(text.size()), 1, hash, indexed};
+        if (indexed) {
+            index.insert(id, hash);
+        } else {
+            ++unindexed_live;
+        }
+        return id;
+    }
 
     Entry& entry(uint32_t id) {
         return chunks[id >> kChunkBits].load(std::memory_order_relaxed)[id & (kChunkSize - 1)];
@@ -168,7 +183,7 @@ struct NameTable {
     // Caller holds the mutex. A release without a reference is ignored: it runs in destructors,
     // where there is no way to report it.
     void release(uint32_t id) {
-        if (drop_reference(id)) index.erase(id, entry(id).hash);
+        if (drop_reference(id) && entry(id).indexed) index.erase(id, entry(id).hash);
         free_entry(id);
     }
 
@@ -181,12 +196,14 @@ struct NameTable {
             if (drop_reference(id)) dead.push_back(id);
         }
         if (dead.size() * 4 < index.size()) {
-            for (uint32_t id : dead) index.erase(id, entry(id).hash);
+            for (uint32_t id : dead) {
+                if (entry(id).indexed) index.erase(id, entry(id).hash);
+            }
         } else {
             index.clear();
             for (uint32_t id = 1; id < next_id; ++id) {
                 const Entry& e = entry(id);
-                if (e.refs != 0) index.insert(id, e.hash);
+                if (e.refs != 0 && e.indexed) index.insert(id, e.hash);
             }
         }
         for (uint32_t id : dead) free_entry(id);
@@ -202,6 +219,7 @@ private:
         Entry& e = entry(id);
         if (e.refs != 0 || e.text == nullptr) return;
         texts.free(e.text, e.size);
+        if (!e.indexed) --unindexed_live;
         e = Entry{};
         free_ids.push_back(id);
     }
@@ -230,12 +248,14 @@ Name Name::intern(std::string_view text) {
         add_reference(t.entry(id));
         return Name(id);
     }
-    char* copy = t.texts.allocate(text.size());
-    std::memcpy(copy, text.data(), text.size());
-    uint32_t id = t.new_id();
-    t.entry(id) = Entry{copy, static_cast<uint32_t>(text.size()), 1, hash};
-    t.index.insert(id, hash);
-    return Name(id);
+    return Name(t.store(text, hash, true));
+}
+
+Name Name::intern_unshared(std::string_view text) {
+    if (text.empty()) return Name();
+    NameTable& t = table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    return Name(t.store(text, 0, false));
 }
 
 std::string_view Name::view() const {
@@ -262,7 +282,7 @@ void Name::release() const {
 size_t Name::live_count() {
     NameTable& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
-    return t.index.size();
+    return t.index.size() + t.unindexed_live;
 }
 
 NameOwner& NameOwner::operator=(NameOwner&& other) noexcept {

@@ -16,6 +16,10 @@ public:
     /// The entry for `text`, with one new reference that the caller passes on to a NameOwner
     /// (an identity made outside any arena keeps its names for the life of the process).
     static Name intern(std::string_view text);
+    /// The same for a text that carries an id no other name has (the names the flow build gives
+    /// its states): stored without a place in the index, which spares a lookup that could only
+    /// miss. An equal text interned later gets an entry of its own.
+    static Name intern_unshared(std::string_view text);
 
     std::string_view view() const;
     size_t size() const { return view().size(); }

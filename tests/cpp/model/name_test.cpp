@@ -25,6 +25,45 @@ TEST(NameTable, EqualTextsShareOneEntry) {
     EXPECT_EQ(Name::live_count(), before + 1);
 }
 
+TEST(NameTable, AnUnsharedNameHasItsOwnEntryAndIsFreedWithoutDisturbingSharedOnes) {
+    size_t before = Name::live_count();
+    {
+        NameOwner owner;
+        Name shared = Name::intern("unshared_probe_text");
+        Name own = Name::intern_unshared("unshared_probe_text");
+        Name again = Name::intern("unshared_probe_text");
+        owner.adopt(shared);
+        owner.adopt(own);
+        owner.adopt(again);
+        EXPECT_EQ(own.view(), "unshared_probe_text");
+        EXPECT_NE(own.view().data(), shared.view().data());  // not found by its text
+        EXPECT_EQ(again.view().data(), shared.view().data());
+        EXPECT_TRUE(own.same_text(shared));
+        EXPECT_EQ(Name::live_count(), before + 2);
+        Name::intern_unshared("released_at_once").release();
+        EXPECT_EQ(Name::live_count(), before + 2);
+    }
+    EXPECT_EQ(Name::live_count(), before);
+    // The shared text is gone from the index too: interning it makes a fresh entry.
+    Name fresh = Name::intern("unshared_probe_text");
+    EXPECT_EQ(Name::live_count(), before + 1);
+    fresh.release();
+}
+
+TEST(NameTable, StateNodesOfABuildKeepTheirGeneratedNamesUnshared) {
+    ModelArena arena;
+    ModuleIdent top = arena.mk_module("top");
+    arena.track_module_at_com_init(top);
+    size_t before = Name::live_count();
+    NcpIdent a = arena.make_state_node("seq_state_probe_0");
+    // Node, register and its two constants: four names of their own.
+    EXPECT_EQ(Name::live_count(), before + 4);
+    EXPECT_EQ(a.ident_base.rel_view(), "seq_state_probe_0");
+    Name looked_up = Name::intern("seq_state_probe_0");
+    EXPECT_NE(looked_up.view().data(), a.ident_base.rel_view().data());
+    looked_up.release();
+}
+
 TEST(NameTable, TheLastOwnerFreesTheEntry) {
     size_t before = Name::live_count();
     {
