@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "model/common/ident.h"
 
 namespace velmora {
@@ -75,6 +77,25 @@ TEST(ArenaGroup, ReadingATakenOutSlotIsAnInternalErrorUntilReplaceBack) {
     g.replace_back(h, std::move(taken));
     EXPECT_EQ(g.get(h).value, 42);
     EXPECT_EQ(g.get(h).handle, h);
+}
+
+TEST(ArenaGroup, TakingOneSlotOutLeavesItsNeighboursAcrossFlagWordsReadable) {
+    ArenaGroup<Item> g;
+    std::vector<ArenaHandle> h;
+    for (int i = 0; i < 130; ++i) h.push_back(g.insert(Item{i}));
+    for (int taken : {0, 63, 64, 127, 129}) {
+        Item out = g.take(h[taken]);
+        for (int i = 0; i < 130; ++i) {
+            if (i == taken) {
+                EXPECT_THROW(g.get(h[i]), InternalError) << i;
+                EXPECT_EQ(g.resident(h[i]).handle, h[i]);  // the identity stays readable
+            } else {
+                EXPECT_EQ(g.get(h[i]).value, i) << "slot " << i << " with " << taken << " out";
+            }
+        }
+        g.replace_back(h[taken], std::move(out));
+        EXPECT_EQ(g.get(h[taken]).value, taken);
+    }
 }
 
 TEST(ArenaGroup, TakeGuardPutsBackOnException) {

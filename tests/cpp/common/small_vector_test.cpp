@@ -57,6 +57,23 @@ TEST(SmallVector, CopiesAndMovesInlineAndHeapContents) {
     }
 }
 
+// The heap pointer shares the bytes of the in-place elements: 8 bytes of count and capacity on top.
+static_assert(sizeof(SmallVector<uint64_t, 1>) == 16);
+static_assert(sizeof(SmallVector<uint32_t, 1>) == 16);
+static_assert(sizeof(SmallVector<std::pair<uint64_t, uint64_t>, 1>) == 24);
+
+TEST(SmallVector, AListMovedOffTheHeapTakesElementsInPlaceAgain) {
+    Texts v{"a", "b", "c"};  // on the heap
+    Texts taken(std::move(v));
+    EXPECT_TRUE(v.empty());  // NOLINT: reused after the move on purpose
+    v.push_back("in place again");
+    v.push_back("and to the heap");
+    EXPECT_EQ(as_vector(v), (std::vector<std::string>{"in place again", "and to the heap"}));
+    EXPECT_EQ(as_vector(taken), (std::vector<std::string>{"a", "b", "c"}));
+    v = std::move(taken);
+    EXPECT_EQ(as_vector(v), (std::vector<std::string>{"a", "b", "c"}));
+}
+
 TEST(SmallVector, ReleasesEveryElement) {
     auto counter = std::make_shared<int>(0);
     {
