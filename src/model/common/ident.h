@@ -67,7 +67,10 @@ class AbsName {
 public:
     AbsName() = default;
     static AbsName formed(uint32_t prefix_code) { return AbsName(kFormed | prefix_code); }
-    static AbsName stored(Name text) { return AbsName(text.id_); }
+    static AbsName stored(Name text) {
+        if ((text.id_ & kFormed) != 0) panic("name id out of the range an absolute name can hold");
+        return AbsName(text.id_);
+    }
 
     bool is_formed() const { return (bits_ & kFormed) != 0; }
     uint32_t prefix_code() const { return bits_ & ~kFormed; }

@@ -16,7 +16,8 @@ namespace {
 // reader holding a reference needs no lock; interning and releasing take the mutex.
 constexpr uint32_t kChunkBits = 16;
 constexpr uint32_t kChunkSize = 1u << kChunkBits;
-constexpr uint32_t kMaxChunks = 1u << 16;
+// Ids stay below 2^31: an identity's absolute name uses the top bit to mark a formed name.
+constexpr uint32_t kMaxChunks = 1u << 15;
 
 struct Entry {
     char* text = nullptr;
