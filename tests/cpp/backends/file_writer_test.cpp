@@ -16,18 +16,41 @@ namespace {
 
 class FileWriterTest : public BackendFixture {};
 
-TEST_F(FileWriterTest, PendingTextReachesTheFileAtTheThreshold) {
+TEST_F(FileWriterTest, PendingTextIsHandedOverAtTheThresholdAndInTheFileAfterFlush) {
     std::string path = (tmp.path() / "out.v").string();
     std::string error;
     std::optional<FileWriter> w = FileWriter::open(path, error);
     ASSERT_TRUE(w.has_value()) << error;
     w->write(std::string(FileWriter::kFlushThreshold - 1, 'a'));
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
-    w->write("b");
-    EXPECT_EQ(std::filesystem::file_size(path), FileWriter::kFlushThreshold);
+    w->write("b");  // handed to the writer thread
     w->write("tail");
+    w->flush();
+    EXPECT_EQ(std::filesystem::file_size(path), FileWriter::kFlushThreshold + 4);
     EXPECT_FALSE(w->close().has_value());
     EXPECT_EQ(std::filesystem::file_size(path), FileWriter::kFlushThreshold + 4);
+}
+
+TEST_F(FileWriterTest, ManyHandedOverBuffersArriveWholeAndInOrder) {
+    std::string path = (tmp.path() / "out.v").string();
+    std::string error;
+    std::optional<FileWriter> w = FileWriter::open(path, error);
+    ASSERT_TRUE(w.has_value()) << error;
+    std::string expected;
+    for (int i = 0; i < 200000; ++i) {
+        std::string line = "line " + std::to_string(i) + "\n";
+        if (i % 3 == 0) {
+            w->write(line);
+        } else {
+            w->append_with([&](std::string& out) { out.append(line); });
+        }
+        expected += line;
+    }
+    std::optional<FileWriter> moved(std::move(*w));  // a writer moves with its thread
+    EXPECT_FALSE(moved->close().has_value());
+    std::string got = read_text(path);
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
 }
 
 TEST_F(FileWriterTest, DroppedWriterFlushesWhatIsLeft) {
