@@ -5,7 +5,6 @@
 namespace velmora {
 
 void StateNode::assign_prelim(ModelArena& arena) {
-    state_operating = true;
     exit_opr_i = bind_exit_with_rst_and_hold(arena, state_reg_i);
 }
 
@@ -18,7 +17,8 @@ OptHcpIdent StateNode::get_exit_opr() const {
 }
 
 OptHcpIdent StateNode::get_state_operating() const {
-    return set_in_prelim(state_operating ? OptHcpIdent(state_reg_i) : OptHcpIdent(),
+    // The state bit operates from assign_prelim on, which is when the exit is made.
+    return set_in_prelim(exit_opr_i ? OptHcpIdent(state_reg_i) : OptHcpIdent(),
                          "state operating is not set yet");
 }
 

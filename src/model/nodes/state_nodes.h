@@ -32,9 +32,6 @@ class StateNode : public CtrlRegNode<StateReg> {
 public:
     HcpIdent state_reg_i;
     OptHcpIdent exit_opr_i;
-    /// The state bit operates from assign_prelim on (it is the register itself): a flag in
-    /// place of a second copy of the register's identity.
-    bool state_operating = false;
 
     void assign_prelim(ModelArena& arena) override;
     void assign_final(ModelArena& arena) override;
